@@ -1,11 +1,107 @@
-// Placeholder: this subsystem's handlers land with its own work.
+// The commands around the plots: black and white, printing, the clipboard copy, the
+// user guide and the contact window. Each acts on the plot of the current mode:
+// `Visu_CAN` in frame simulation, `Visu_ARB` in arbitration.
+
+#include "app/dialog.h"
 #include "app/form1.h"
+#include "app/plateforme.h"
+#include "simulation/visu_plot.h"
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+
 namespace varnel {
-void Form1::Connecte_Sorties() {}
-void Form1::Noir_Blanc_Click() {}
-void Form1::Imprimer_Click() {}
-void Form1::Copie_PP_Click() {}
-void Form1::Aide_Click() {}
-void Form1::Apropos_Click() {}
-QString Form1::Chemin_Aide() const { return {}; }
+
+namespace {
+
+constexpr int Noir = 0;
+
+void Noircit(Courbe* courbe) {
+    if (!courbe) return;
+    for (int i = 0; i < courbe->Nb_Points(); ++i) courbe->Couleur_Point(i, Noir);
 }
+
+VisuPlot* Plot_Courant(Form1& f) {
+    if (f.Mode_Trame) return f.Visu_CAN;
+    if (f.Mode_Arb) return f.Visu_ARB;
+    return nullptr;
+}
+
+} // namespace
+
+void Form1::Connecte_Sorties() {
+    Connecte_Menu(Noir_Blanc, [this] { Noir_Blanc_Click(); });
+    Connecte_Menu(Imprimer, [this] { Imprimer_Click(); });
+    Connecte_Menu(Copie_PP, [this] { Copie_PP_Click(); });
+    Connecte_Menu(Aide, [this] { Aide_Click(); });
+    Connecte_Menu(Apropos, [this] { Apropos_Click(); });
+}
+
+void Form1::Noir_Blanc_Click() {
+    if (Mode_Trame) {
+        for (Courbe* c : {Courbe_Emet, Courbe_CANH, Courbe_CANL, Courbe_Recep}) Noircit(c);
+        // Item 0 is the cursor: it keeps its colour so that it stays easy to find.
+        for (int i = 1; i < Visu_CAN->Nb_Annotations(); ++i) Visu_CAN->Couleur_Annotation(i, Noir);
+        Visu_CAN->Rafraichit();
+    }
+    if (Mode_Arb) {
+        // The bus trace is black already, and the bit names stay as they are.
+        for (Courbe* c : Courbe_N) Noircit(c);
+        Visu_ARB->Rafraichit();
+    }
+}
+
+void Form1::Imprimer_Click() {
+    // Any failure ends the command where it happens, without a message.
+    if (!plateforme().choisitImprimante()) return;
+    VisuPlot* plot = Plot_Courant(*this);
+    if (!plot) return;
+    plateforme().copiePressePapier(plot->Image());
+    const QImage image = plateforme().imagePressePapier();
+    if (image.isNull()) return;
+    if (!plateforme().imprime(image)) return;
+    plateforme().videPressePapier();
+}
+
+void Form1::Copie_PP_Click() {
+    plateforme().videPressePapier();
+    const auto reponse = plateforme().message(
+        QStringLiteral("La copie se fait avec les couleurs écran!\nPoursuivre?"),
+        QStringLiteral("ATTENTION!"), Plateforme::Icone::Exclamation,
+        Plateforme::Boutons::OuiNon);
+    VisuPlot* plot = Plot_Courant(*this);
+    if (reponse == Plateforme::Reponse::Oui && plot)
+        plateforme().copiePressePapier(plot->Image());
+    else
+        plateforme().videPressePapier();
+}
+
+QString Form1::Chemin_Aide() const {
+    const QString nom = QStringLiteral("Utilisation de Varnel.pdf");
+    const QDir programme(QCoreApplication::applicationDirPath());
+    // Beside the program in the build tree, in the documentation folder once installed.
+    const QString chemins[] = {
+        programme.filePath(nom),
+        QDir::cleanPath(programme.filePath(QStringLiteral("../share/doc/varnel/") + nom)),
+    };
+    for (const QString& chemin : chemins)
+        if (QFileInfo(chemin).isFile()) return chemin;
+    return chemins[0];
+}
+
+void Form1::Aide_Click() {
+    const QString chemin = Chemin_Aide();
+    if (!QFileInfo(chemin).isFile()) return;
+    plateforme().ouvreDocument(chemin);
+}
+
+void Form1::Apropos_Click() {
+    if (!Dialogue) Dialogue = new Dialog(this);
+    Dialogue->show();
+    Dialogue->raise();
+    Dialogue->activateWindow();
+}
+
+} // namespace varnel

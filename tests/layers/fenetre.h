@@ -1,0 +1,53 @@
+#pragma once
+// A fresh main window on a recording platform for every test, with the helpers the
+// layer and output tests share.
+
+#include "app/form1.h"
+#include "editor/boite_hexa.h"
+#include "plateforme_factice.h"
+#include "simulation/visu_plot.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace varnel {
+
+class Fenetre : public ::testing::Test {
+protected:
+    PlateformeFactice pf;
+    std::unique_ptr<Form1> f = std::make_unique<Form1>(pf);
+
+    VisuPlot& can() { return *f->Visu_CAN; }
+    VisuPlot& arb() { return *f->Visu_ARB; }
+
+    // Draws a whole standard data frame on the signal plot, as a user would.
+    void Dessine() {
+        QTest::keyClicks(f->Identifiant, QStringLiteral("123"));
+        f->Instantanne->trigger();
+        ASSERT_GE(can().Nb_Annotations(), 3) << "no drawing on the signal plot";
+    }
+
+    // Y of every text item from `premier` on.
+    static std::vector<double> Y_Textes(const VisuPlot& plot, int premier) {
+        std::vector<double> y;
+        for (int i = premier; i < plot.Nb_Annotations(); ++i) y.push_back(plot.Annotation_Item(i).y);
+        return y;
+    }
+    static std::vector<double> Partout(const VisuPlot& plot, int premier, double y) {
+        return std::vector<double>(std::max(0, plot.Nb_Annotations() - premier), y);
+    }
+
+    static QColor Couleur(QLabel* label) {
+        label->ensurePolished();
+        return label->palette().color(QPalette::WindowText);
+    }
+};
+
+} // namespace varnel
