@@ -107,32 +107,17 @@ TEST(Filtre, Touches) {
 
 TEST(Libelles, Tables) {
     Trame t;
-    EXPECT_EQ(t.Lib_Std[0], "SOF");
-    EXPECT_EQ(t.Lib_Std[1], "ID10");
-    EXPECT_EQ(t.Lib_Std[11], "ID0");
-    EXPECT_EQ(t.Lib_Std[12], "RTR");
-    EXPECT_EQ(t.Lib_Std[13], "r1");
-    EXPECT_EQ(t.Lib_Std[18], "DLC0");
-    EXPECT_EQ(t.Lib_Std[19], "d0.7");
-    EXPECT_EQ(t.Lib_Std[20], "");
-    EXPECT_EQ(t.Lib_Std[26], "d0.0");
-    EXPECT_EQ(t.Lib_Std[82], "d7.0");
-    EXPECT_EQ(t.Lib_Std[83], "CRC.14");
-    EXPECT_EQ(t.Lib_Std[97], "CRC.0");
-    EXPECT_EQ(t.Lib_Std[98], "CRCD");
-    EXPECT_EQ(t.Lib_Std[101], "EOF.6");
-    EXPECT_EQ(t.Lib_Std[107], "EOF.0");
-    EXPECT_EQ(t.Lib_Std[108], "");
-    EXPECT_EQ(t.Lib_Ext[12], "SRR");
-    EXPECT_EQ(t.Lib_Ext[13], "IDE");
-    EXPECT_EQ(t.Lib_Ext[14], "ID17");
-    EXPECT_EQ(t.Lib_Ext[31], "ID0");
-    EXPECT_EQ(t.Lib_Ext[32], "RTR");
-    EXPECT_EQ(t.Lib_Ext[39], "d0.7");
-    EXPECT_EQ(t.Lib_Ext[102], "d7.0");
-    EXPECT_EQ(t.Lib_Ext[103], "CRC.14");
-    EXPECT_EQ(t.Lib_Ext[120], "ACKD");
-    EXPECT_EQ(t.Lib_Ext[127], "EOF.0");
+    const std::pair<size_t, const char*> std_[] = {
+        {0, "SOF"},   {1, "ID10"},    {11, "ID0"},    {12, "RTR"},  {13, "r1"},     {18, "DLC0"},
+        {19, "d0.7"}, {20, ""},       {26, "d0.0"},   {82, "d7.0"}, {83, "CRC.14"}, {97, "CRC.0"},
+        {98, "CRCD"}, {101, "EOF.6"}, {107, "EOF.0"}, {108, ""}};
+    for (const auto& [i, lib] : std_)
+        EXPECT_EQ(t.Lib_Std[i], lib) << i;
+    const std::pair<size_t, const char*> ext[] = {
+        {12, "SRR"},  {13, "IDE"},   {14, "ID17"},    {31, "ID0"},   {32, "RTR"},
+        {39, "d0.7"}, {102, "d7.0"}, {103, "CRC.14"}, {120, "ACKD"}, {127, "EOF.0"}};
+    for (const auto& [i, lib] : ext)
+        EXPECT_EQ(t.Lib_Ext[i], lib) << i;
     auto nonVides = [](const auto& lib) {
         int n = 0;
         for (const auto& s : lib)
