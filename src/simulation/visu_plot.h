@@ -63,6 +63,10 @@ struct Annotation {
     double angle = 0;    // degrees, 0 horizontal, 90 vertical (reading upwards)
     double taille = 8;   // points
     bool visible = true;
+    // Placement on (x, y). 3: the text begins a few pixels right of the point, a
+    // horizontal text centred on y, a vertical one rising from y (labels over a cell).
+    // 0: the text's left edge on the point, centred on y (the cursor marker).
+    int ancre = 3;
 };
 
 class VisuPlot : public QCustomPlot {
@@ -131,6 +135,11 @@ protected:
 
 private:
     void majAnnotation(int i);
+    // The unrotated text rectangle of item i, relative to its point, in pixels.
+    QRectF rectangleTexte(int i) const;
+    bool panEnCours_ = false;
+    double panDepart_ = 0;
+    QCPRange panPlage_;
     std::vector<std::unique_ptr<Courbe>> courbes_;
     std::vector<Annotation> annotations_;
     std::vector<QCPItemText*> items_;
