@@ -32,3 +32,8 @@ foreach(dir ${test_dirs})
     add_test(NAME ${name} COMMAND test_${name})
     set_tests_properties(${name} PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
 endforeach()
+
+# The command-line tests run the real varnel-trame.
+if(TARGET test_cli)
+    add_dependencies(test_cli varnel-trame)
+endif()
