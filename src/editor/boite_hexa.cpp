@@ -1,7 +1,8 @@
 #include "editor/boite_hexa.h"
 
+#include <QFocusEvent>
 #include <QKeyEvent>
-#include <QRegularExpressionValidator>
+#include <QValidator>
 
 namespace varnel {
 
@@ -9,16 +10,31 @@ namespace {
 constexpr int CodeRetour = 8;
 constexpr int CodeCtrlI = 9;
 constexpr int CodeCtrlP = 16;
+// Stands for a typed text that is not one character (a compose sequence, a
+// character outside the basic plane): the handler refuses it like any non-digit.
+constexpr int CodeAutre = 0xFFFD;
 
 bool estRaccourciSimulation(const QKeyEvent* e) {
     const auto mods = e->modifiers() & ~Qt::KeypadModifier;
     return mods == Qt::ControlModifier && (e->key() == Qt::Key_P || e->key() == Qt::Key_I);
 }
-}  // namespace
+
+// The one gate of every text that does not come from a typed key (paste, drop,
+// middle-click selection, input methods): upper-cased, then digits only.
+class ValidateurHexa : public QValidator {
+public:
+    using QValidator::QValidator;
+    State validate(QString& texte, int&) const override {
+        texte = texte.toUpper();
+        for (const QChar c : texte)
+            if (!((c >= u'0' && c <= u'9') || (c >= u'A' && c <= u'F'))) return Invalid;
+        return Acceptable;
+    }
+};
+} // namespace
 
 BoiteHexa::BoiteHexa(QWidget* parent) : QLineEdit(parent) {
-    // Guards paste, drop and input methods; typed keys go through the handler first.
-    setValidator(new QRegularExpressionValidator(QRegularExpression("[0-9A-F]*"), this));
+    setValidator(new ValidateurHexa(this));
 }
 
 bool BoiteHexa::event(QEvent* e) {
@@ -35,12 +51,12 @@ bool BoiteHexa::event(QEvent* e) {
 int BoiteHexa::codeTouche(const QKeyEvent* e) {
     if (estRaccourciSimulation(e)) return e->key() == Qt::Key_P ? CodeCtrlP : CodeCtrlI;
     if (e->key() == Qt::Key_Backspace) return CodeRetour;
-    const auto mods = e->modifiers() & ~(Qt::ShiftModifier | Qt::KeypadModifier);
+    const auto mods =
+        e->modifiers() & ~(Qt::ShiftModifier | Qt::KeypadModifier | Qt::GroupSwitchModifier);
     if (mods != Qt::NoModifier) return -1;
     const QString texte = e->text();
-    if (texte.size() != 1 || texte.at(0).unicode() < 32 || texte.at(0).unicode() == 127)
-        return -1;
-    return texte.at(0).unicode();
+    if (texte.isEmpty() || texte.at(0).unicode() < 32 || texte.at(0).unicode() == 127) return -1;
+    return texte.size() == 1 ? texte.at(0).unicode() : CodeAutre;
 }
 
 void BoiteHexa::keyPressEvent(QKeyEvent* e) {
@@ -55,8 +71,16 @@ void BoiteHexa::keyPressEvent(QKeyEvent* e) {
         QKeyEvent retour(QEvent::KeyPress, Qt::Key_Backspace, Qt::NoModifier);
         QLineEdit::keyPressEvent(&retour);
     } else if (code >= 32) {
-        insert(QString(QChar(code)));
+        insert(QString(QChar(static_cast<char16_t>(code))));
     }
 }
 
-}  // namespace varnel
+void BoiteHexa::focusOutEvent(QFocusEvent* e) {
+    QLineEdit::focusOutEvent(e);
+    const auto raison = e->reason();
+    if (raison != Qt::ActiveWindowFocusReason && raison != Qt::PopupFocusReason &&
+        raison != Qt::MenuBarFocusReason)
+        emit focusPerdu();
+}
+
+} // namespace varnel

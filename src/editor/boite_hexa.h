@@ -5,8 +5,9 @@
 // swallow the key. Control codes never insert a character.
 //
 // Editing keys (arrows, Home/End, Delete, Tab, selection, copy) keep their usual
-// meaning. Pasted or dropped text is accepted only when it is made of upper-case
-// hexadecimal digits, so nothing enters the box that typing could not put there.
+// meaning. Pasted or dropped text is upper-cased and accepted only when it is then
+// made of hexadecimal digits, so nothing enters the box that typing could not put
+// there.
 
 #include <QLineEdit>
 #include <functional>
@@ -25,9 +26,16 @@ public:
     // of the window's menu shortcuts, so one key press runs its command once.
     void setRaccourcisPropres(bool propres) { raccourcisPropres_ = propres; }
 
+signals:
+    // The focus went to another control of the window (Tab, a click, a hidden
+    // parent). Not emitted when the window itself loses the activation (another
+    // window, a message box) or when a menu opens.
+    void focusPerdu();
+
 protected:
     bool event(QEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;
+    void focusOutEvent(QFocusEvent* e) override;
 
 private:
     static int codeTouche(const QKeyEvent* e);
@@ -35,4 +43,4 @@ private:
     bool raccourcisPropres_ = false;
 };
 
-}  // namespace varnel
+} // namespace varnel
