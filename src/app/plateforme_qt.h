@@ -1,0 +1,34 @@
+#pragma once
+// The desktop services of the running program, on Qt: message boxes, the system
+// clipboard, the printer with its dialog, and the system's document viewer.
+
+#include "app/plateforme.h"
+
+#include <QPointer>
+#include <QPrinter>
+#include <QWidget>
+
+namespace varnel {
+
+class PlateformeQt : public Plateforme {
+public:
+    PlateformeQt();
+
+    // The window that owns the dialogs (the main window, once it exists).
+    void setFenetre(QWidget* fenetre) { fenetre_ = fenetre; }
+
+    Reponse message(const QString& texte, const QString& titre, Icone icone,
+                    Boutons boutons) override;
+    void videPressePapier() override;
+    void copiePressePapier(const QImage& image) override;
+    QImage imagePressePapier() const override;
+    bool choisitImprimante() override;
+    bool imprime(const QImage& image) override;
+    bool ouvreDocument(const QString& chemin) override;
+
+private:
+    QPointer<QWidget> fenetre_;
+    QPrinter imprimante_;
+};
+
+} // namespace varnel
