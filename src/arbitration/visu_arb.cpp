@@ -101,6 +101,7 @@ void Form1::Aff_Texte_Arb(double x, double y, const QString& texte, int angle, i
     Annot_Courante = Visu_ARB->Ajoute_Annotation(x, y, couleur);
     Annotation item = Visu_ARB->Annotation_Item(Annot_Courante);
     item.texte = texte;
+    item.ancre = 3;
     item.taille = 14;
     item.angle = angle;
     item.visible = true;

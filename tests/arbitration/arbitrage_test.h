@@ -34,6 +34,14 @@ inline QString DR(const QString& bits) {
     return dr;
 }
 
+const QColor Bleu = couleurQt(0xFF0000);
+const QColor Rouge = couleurQt(255);
+const QColor Noir = couleurQt(0);
+constexpr int Vert = 0x008000;
+// Recessive and dominant levels of the traces: node 1 .. 3, then the bus.
+constexpr double Rec[4] = {43, 67, 91, 19};
+constexpr double Dom[4] = {28, 52, 76, 4};
+
 class ArbitrageTest : public ::testing::Test {
 protected:
     PlateformeFactice plateforme;
@@ -45,58 +53,48 @@ protected:
         f->Simulation_arbitrage->trigger();
     }
 
-    void Tape(int k, const QString& texte) { QTest::keyClicks(f->Noeud[k], texte); }
     void Noeuds(const QString& n1, const QString& n2, const QString& n3) {
-        Tape(0, n1);
-        Tape(1, n2);
-        Tape(2, n3);
+        QTest::keyClicks(f->Noeud[0], n1);
+        QTest::keyClicks(f->Noeud[1], n2);
+        QTest::keyClicks(f->Noeud[2], n3);
     }
     void Pas(int n = 1) {
         for (int i = 0; i < n; ++i)
             f->Pas_Arbitrage();
     }
 
+    // Table k = 0 .. 2 for the nodes, 3 for the bus.
     QTableWidget* Grille(int k) const { return k < 3 ? f->GridN[k] : f->GridBus; }
-    QString Texte(int k, int ligne, int col) const {
-        const QTableWidgetItem* c = Grille(k)->item(ligne, col);
-        return c ? c->text() : QStringLiteral("<absente>");
-    }
+    QTableWidgetItem* Cel(int k, int ligne, int col) const { return Grille(k)->item(ligne, col); }
     // The texts of columns `de` .. `a` of a row, joined.
     QString Ligne(int k, int ligne, int de, int a) const {
         QString s;
         for (int c = de; c <= a; ++c)
-            s += Texte(k, ligne, c);
+            s += Cel(k, ligne, c)->text();
         return s;
     }
     QColor Couleur(int k, int ligne, int col) const {
-        return Grille(k)->item(ligne, col)->foreground().color();
-    }
-    bool Gras(int k, int ligne, int col) const {
-        return Grille(k)->item(ligne, col)->font().bold();
+        return Cel(k, ligne, col)->foreground().color();
     }
 
     Courbe* Trace(int k) const { return k < 3 ? f->Courbe_N[k] : f->Courbe_Bus; }
-    // The level each trace shows in bit cell c = 1 .. 12 (read at the cell's right
-    // end), as D / R from the trace's own levels; "?" where no point ends the cell.
-    QString Niveaux(int k, double recessif, double dominant) const {
-        QString s;
-        for (int c = 1; c <= 12; ++c) {
-            const PointTrace* fin = Fin_Cellule(k, c);
-            s += !fin                 ? QStringLiteral("?")
-                 : fin->y == recessif ? QStringLiteral("R")
-                 : fin->y == dominant ? QStringLiteral("D")
-                                      : QStringLiteral("!");
-        }
-        return s;
-    }
-    // The point that ends cell c: the first at its right end (a change of level for
-    // the next cell adds a second point there).
+    // The point that ends bit cell c = 1 .. 12 (X 5c + 5); a change of level for the
+    // next cell adds a second point at the same X.
     const PointTrace* Fin_Cellule(int k, int c) const {
         for (const PointTrace& p : Trace(k)->Points())
             if (p.x == 5.0 * c + 5) return &p;
         return nullptr;
     }
-    // A square wave: every segment is either vertical or flat, and X never goes back.
+    // The level trace k shows in each of the twelve cells, as D / R.
+    QString Niveaux(int k) const {
+        QString s;
+        for (int c = 1; c <= 12; ++c) {
+            const PointTrace* fin = Fin_Cellule(k, c);
+            s += !fin ? '?' : fin->y == Rec[k] ? 'R' : fin->y == Dom[k] ? 'D' : '!';
+        }
+        return s;
+    }
+    // A square wave: every segment is vertical or flat, and X never goes back.
     void Verifie_Carree(int k) const {
         const auto& pts = Trace(k)->Points();
         for (size_t i = 1; i < pts.size(); ++i) {

@@ -1,93 +1,39 @@
-// Node entry: the tables' layout, the identifier and RTR boxes, "Nouvelle simulation"
-// and the mode switches.
+// Node entry: the tables, the identifier and RTR boxes, "Nouvelle simulation" and
+// the mode switches.
 
 #include "arbitrage_test.h"
 
-#include <QHeaderView>
 #include <QPushButton>
 #include <QScrollBar>
 
 namespace varnel {
 namespace {
 
-const QColor Bleu = couleurQt(0xFF0000);
-const QColor Rouge = couleurQt(255);
-const QColor NoirQt = couleurQt(0);
-
-TEST_F(ArbitrageTest, TablesReadOnlyAndEveryCellVisible) {
+TEST_F(ArbitrageTest, TablesShowEveryCellReadOnly) {
     for (int k = 0; k < 4; ++k) {
         QTableWidget* g = Grille(k);
-        int largeur = 0;
+        int largeur = 0, hauteur = 0;
         for (int c = 0; c < g->columnCount(); ++c)
             largeur += g->columnWidth(c);
-        int hauteur = 0;
         for (int r = 0; r < g->rowCount(); ++r)
             hauteur += g->rowHeight(r);
-        EXPECT_LE(largeur, g->viewport()->width()) << "table " << k;
-        EXPECT_LE(hauteur, g->viewport()->height()) << "table " << k;
-        EXPECT_GE(hauteur, g->viewport()->height() - g->rowCount()) << "table " << k;
-        EXPECT_FALSE(g->horizontalScrollBar()->isVisible());
-        EXPECT_FALSE(g->verticalScrollBar()->isVisible());
-        EXPECT_FALSE(g->horizontalHeader()->isVisible());
+        EXPECT_LE(largeur, g->viewport()->width()) << k;
+        EXPECT_LE(hauteur, g->viewport()->height()) << k;
+        EXPECT_FALSE(g->horizontalScrollBar()->isVisible() || g->verticalScrollBar()->isVisible());
         for (int r = 0; r < g->rowCount(); ++r)
-            for (int c = 0; c < g->columnCount(); ++c) {
-                const QTableWidgetItem* cellule = g->item(r, c);
-                ASSERT_NE(cellule, nullptr) << k << ' ' << r << ' ' << c;
-                EXPECT_EQ(cellule->flags(), Qt::ItemIsEnabled) << k << ' ' << r << ' ' << c;
-                EXPECT_EQ(cellule->textAlignment(), int(Qt::AlignCenter));
-            }
-        // The header cells look fixed: another background than the data cells.
-        EXPECT_NE(g->item(0, 0)->background().style(), Qt::NoBrush);
-        EXPECT_EQ(g->item(g->rowCount() - 1, 1)->background().style(), Qt::NoBrush);
+            for (int c = 0; c < g->columnCount(); ++c)
+                EXPECT_EQ(Cel(k, r, c)->flags(), Qt::ItemIsEnabled) << k << r << c;
+        EXPECT_NE(Cel(k, 0, 0)->background().style(), Qt::NoBrush); // fixed look
+        EXPECT_EQ(Cel(k, g->rowCount() - 1, 1)->background().style(), Qt::NoBrush);
     }
-    EXPECT_EQ(Grille(0)->columnWidth(0), Twips(800));
-    EXPECT_EQ(Grille(0)->columnWidth(5), Twips(450));
-    EXPECT_EQ(Grille(0)->columnWidth(12), Twips(800));
-    EXPECT_EQ(Grille(0)->columnWidth(13), Twips(1200));
-    EXPECT_EQ(Grille(3)->columnWidth(12), Twips(800));
     // The bus levels stand under the node tables' bit columns.
-    EXPECT_EQ(Grille(3)->columnViewportPosition(7), Grille(1)->columnViewportPosition(7));
+    EXPECT_EQ(f->GridBus->columnViewportPosition(12), f->GridN[0]->columnViewportPosition(12));
+    EXPECT_EQ(Cel(1, 0, 0)->text() + Cel(1, 1, 0)->text() + Cel(1, 2, 0)->text(), "Noeud 2WR");
+    EXPECT_EQ(Ligne(2, 0, 1, 13), "ID10ID9ID8ID7ID6ID5ID4ID3ID2ID1ID0RTREtat du noeud");
+    EXPECT_EQ(Cel(3, 0, 0)->text(), "Etat Bus");
 }
 
-TEST_F(ArbitrageTest, HeaderTexts) {
-    for (int k = 0; k < 3; ++k) {
-        EXPECT_EQ(Texte(k, 0, 0), QStringLiteral("Noeud %1").arg(k + 1));
-        EXPECT_EQ(Texte(k, 1, 0), "W");
-        EXPECT_EQ(Texte(k, 2, 0), "R");
-        EXPECT_EQ(Ligne(k, 0, 1, 13), "ID10ID9ID8ID7ID6ID5ID4ID3ID2ID1ID0RTREtat du noeud");
-        EXPECT_EQ(Ligne(k, 1, 1, 13) + Ligne(k, 2, 1, 13), "");
-    }
-    EXPECT_EQ(Texte(3, 0, 0), "Etat Bus");
-    EXPECT_EQ(Ligne(3, 0, 1, 12), "");
-}
-
-TEST_F(ArbitrageTest, CompleteIdentifierFillsRowOne) {
-    struct Cas {
-        const char* tape;
-        const char* bits;
-    };
-    for (const Cas& cas : {Cas{"123", "00100100011"}, Cas{"7ef", "11111101111"},
-                           Cas{"000", "00000000000"}, Cas{"456", "10001010110"}}) {
-        SCOPED_TRACE(cas.tape);
-        f->Noeud[1]->clear();
-        Tape(1, cas.tape);
-        EXPECT_EQ(f->Noeud[1]->text(), QString::fromLatin1(cas.tape).toUpper());
-        EXPECT_EQ(Ligne(1, 1, 1, 11), DR(cas.bits));
-        EXPECT_EQ(Texte(1, 1, 12), "D");
-        EXPECT_EQ(Texte(1, 1, 13), "Emetteur");
-        EXPECT_TRUE(Gras(1, 1, 13));
-        EXPECT_EQ(Couleur(1, 1, 13), Bleu);
-        EXPECT_EQ(Ligne(0, 1, 1, 13) + Ligne(2, 1, 1, 13), ""); // other nodes untouched
-    }
-    EXPECT_TRUE(plateforme.messages.empty());
-
-    // Deleting down to two digits empties the whole row, state and RTR included.
-    QTest::keyClick(f->Noeud[1], Qt::Key_Backspace);
-    EXPECT_EQ(f->Noeud[1]->text(), "45");
-    EXPECT_EQ(Ligne(1, 1, 1, 13), "");
-}
-
-TEST_F(ArbitrageTest, RefusedEntries) {
+TEST_F(ArbitrageTest, IdentifierEntry) {
     const QString norme = QStringLiteral("Valeur non conforme à la norme CAN2.0A");
     const QString largeur =
         QStringLiteral("En mode standard, la longueur du champ identifiant est de 11 bits!");
@@ -96,54 +42,58 @@ TEST_F(ArbitrageTest, RefusedEntries) {
                        "récessifs!\r\nAu moins 1 doit être un bit dominant.");
     struct Cas {
         const char* tape;
+        const char* reste; // the box afterwards
+        const char* bits;  // row 1, or nullptr when it stays empty
         QString message;
         QString titre;
-        const char* reste; // what stays in the box
     };
     const Cas cas_[] = {
-        {"800", largeur, norme, ""},
-        {"fff", largeur, norme, ""},
-        {"7FF", sept, norme, ""},
-        {"1g", QStringLiteral("La valeur saisie n'est pas une valeur hexadécimale!"),
-         QStringLiteral("Erreur de saisie"), "1"},
-        {"1234", QString(), QString(), "123"}, // a fourth digit is dropped silently
+        {"123", "123", "00100100011", {}, {}},
+        {"7ef", "7EF", "11111101111", {}, {}},
+        {"000", "000", "00000000000", {}, {}},
+        {"1234", "123", "00100100011", {}, {}}, // a fourth digit is dropped silently
+        {"800", "", nullptr, largeur, norme},
+        {"fff", "", nullptr, largeur, norme},
+        {"7FF", "", nullptr, sept, norme},
+        {"1g", "1", nullptr, QStringLiteral("La valeur saisie n'est pas une valeur hexadécimale!"),
+         QStringLiteral("Erreur de saisie")},
     };
     for (const Cas& cas : cas_) {
         SCOPED_TRACE(cas.tape);
+        f->Noeud[1]->clear();
         plateforme.messages.clear();
-        f->Noeud[2]->clear();
-        Tape(2, cas.tape);
-        EXPECT_EQ(f->Noeud[2]->text(), cas.reste);
-        if (cas.message.isEmpty()) {
-            EXPECT_TRUE(plateforme.messages.empty());
+        QTest::keyClicks(f->Noeud[1], cas.tape);
+        EXPECT_EQ(f->Noeud[1]->text(), cas.reste);
+        if (cas.bits) {
+            EXPECT_EQ(Ligne(1, 1, 1, 13), DR(cas.bits) + "DEmetteur");
+            EXPECT_TRUE(Cel(1, 1, 13)->font().bold());
+            EXPECT_EQ(Couleur(1, 1, 13), Bleu);
         } else {
-            ASSERT_EQ(plateforme.messages.size(), 1u);
+            EXPECT_EQ(Ligne(1, 1, 1, 13), "");
+        }
+        ASSERT_EQ(plateforme.messages.size(), cas.message.isEmpty() ? 0u : 1u);
+        if (!cas.message.isEmpty()) {
             EXPECT_EQ(plateforme.messages[0].texte, cas.message);
             EXPECT_EQ(plateforme.messages[0].titre, cas.titre);
             EXPECT_EQ(plateforme.messages[0].icone, Plateforme::Icone::Exclamation);
-            EXPECT_EQ(plateforme.messages[0].boutons, Plateforme::Boutons::Ok);
         }
-        if (QString(cas.reste).size() < 3) {
-            EXPECT_EQ(Ligne(2, 1, 1, 13), "");
-        }
+        EXPECT_EQ(Ligne(0, 1, 1, 13) + Ligne(2, 1, 1, 13), ""); // other nodes untouched
     }
+    // Deleting down to two digits empties the whole row, state and RTR included.
+    QTest::keyClicks(f->Noeud[1], "456");
+    QTest::keyClick(f->Noeud[1], Qt::Key_Backspace);
+    EXPECT_EQ(Ligne(1, 1, 1, 13), "");
 }
 
 TEST_F(ArbitrageTest, RtrBoxWritesItsCellWithOrWithoutIdentifier) {
-    const QString donnees = QStringLiteral("Trame de données. RTR dominant");
-    const QString requete = QStringLiteral("Trame de requête. RTR récessif");
-    EXPECT_EQ(f->CheckN[0]->text(), donnees);
     f->CheckN[0]->click();
-    EXPECT_EQ(Texte(0, 1, 12), "R");
-    EXPECT_EQ(f->CheckN[0]->text(), requete);
-    EXPECT_EQ(Ligne(0, 1, 1, 11) + Texte(0, 1, 13), "");
+    EXPECT_EQ(Ligne(0, 1, 1, 13), "R");
+    EXPECT_EQ(f->CheckN[0]->text(), QStringLiteral("Trame de requête. RTR récessif"));
     f->CheckN[0]->click();
-    EXPECT_EQ(Texte(0, 1, 12), "D");
-    EXPECT_EQ(f->CheckN[0]->text(), donnees);
-
-    // Checked before typing: the identifier comes with a recessive RTR.
+    EXPECT_EQ(Ligne(0, 1, 1, 13), "D");
+    EXPECT_EQ(f->CheckN[0]->text(), QStringLiteral("Trame de données. RTR dominant"));
     f->CheckN[0]->click();
-    Tape(0, "123");
+    QTest::keyClicks(f->Noeud[0], "123");
     EXPECT_EQ(Ligne(0, 1, 1, 12), DR("00100100011") + "R");
 }
 
@@ -153,41 +103,32 @@ TEST_F(ArbitrageTest, NouvelleSimulationMidRunAndAfterRun) {
         Noeuds("123", "456", "789");
         f->CheckN[1]->click();
         Pas(arret);
-        ASSERT_EQ(f->Pas_Arb, arret + 1);
         f->BP_RAZ->click();
 
-        EXPECT_EQ(f->Pas_Arb, 0);
-        EXPECT_FALSE(f->Pas_Lance);
         for (int k = 0; k < 3; ++k) {
-            EXPECT_TRUE(f->Noeud[k]->isEnabled());
-            EXPECT_TRUE(f->CheckN[k]->isEnabled());
+            EXPECT_TRUE(f->Noeud[k]->isEnabled() && f->CheckN[k]->isEnabled());
             EXPECT_EQ(f->Noeud[k]->text(), "");
             EXPECT_FALSE(f->CheckN[k]->isChecked());
             EXPECT_EQ(f->CheckN[k]->text(), QStringLiteral("Trame de données. RTR dominant"));
             EXPECT_EQ(Ligne(k, 1, 1, 13) + Ligne(k, 2, 1, 13), "");
             for (int c = 1; c <= 13; ++c) {
-                EXPECT_EQ(Couleur(k, 1, c), NoirQt) << k << ' ' << c;
+                EXPECT_EQ(Couleur(k, 1, c), Noir) << k << ' ' << c;
                 EXPECT_EQ(Couleur(k, 2, c), Bleu) << k << ' ' << c;
             }
-            EXPECT_EQ(Texte(k, 0, 1), "ID10");
         }
         EXPECT_EQ(Ligne(3, 0, 1, 12), "");
-        EXPECT_EQ(Texte(3, 0, 0), "Etat Bus");
-
-        // The plot is back to its idle stubs, on the same four traces as before.
+        // The plot is back to its idle stubs, on the same four traces.
         EXPECT_EQ(f->Visu_ARB->Nb_Annotations(), 0);
         EXPECT_EQ(f->Visu_ARB->Courbes().size(), 4u);
-        EXPECT_EQ(f->X_Arb, 5);
-        for (int k = 0; k < 4; ++k) {
-            ASSERT_EQ(Trace(k)->Nb_Points(), 3);
-            EXPECT_EQ(Trace(k)->Point(2).x, 5);
-        }
+        for (int k = 0; k < 4; ++k)
+            EXPECT_EQ(Trace(k)->Points().back().x, 5);
 
         // The next run starts from column 1.
         Noeuds("456", "123", "");
         Pas();
-        EXPECT_EQ(Texte(3, 0, 1), "D");
-        EXPECT_EQ(Texte(0, 2, 13), "Recepteur");
+        EXPECT_EQ(Ligne(3, 0, 1, 12), "D");
+        EXPECT_EQ(Cel(0, 2, 13)->text(), "Recepteur");
+        EXPECT_EQ(Fin_Cellule(1, 1)->y, 52);
         f->BP_RAZ->click();
     }
 }
@@ -196,10 +137,9 @@ TEST_F(ArbitrageTest, LeavingAndReenteringArbitrationMode) {
     Noeuds("123", "456", "");
     Pas(4);
     f->Simulation_trame->trigger();
-    EXPECT_FALSE(f->Mode_Arb);
+    Pas(); // no contention step outside arbitration mode
     f->Simulation_arbitrage->trigger();
 
-    EXPECT_EQ(f->Pas_Arb, 0);
     for (int k = 0; k < 3; ++k) {
         EXPECT_TRUE(f->Noeud[k]->isEnabled());
         EXPECT_EQ(Ligne(k, 1, 1, 13) + Ligne(k, 2, 1, 13), "");
@@ -209,27 +149,22 @@ TEST_F(ArbitrageTest, LeavingAndReenteringArbitrationMode) {
     Noeuds("7EF", "", "12");
     Pas(12);
     EXPECT_EQ(Ligne(3, 0, 1, 12), DR("11111101111") + "D");
-    EXPECT_EQ(Texte(0, 1, 13), "Emetteur");
 }
 
-TEST_F(ArbitrageTest, FrameModeChosenBeforeArbitrationEverSetUp) {
-    // A window that has never been in arbitration mode: choosing frame mode runs the
-    // arbitration reset on a plot that has no traces yet.
+TEST_F(ArbitrageTest, FrameModeChosenBeforeArbitrationWasEverSetUp) {
     PlateformeFactice autre;
     Form1 fenetre(autre);
-    fenetre.Simulation_trame->trigger();
-    fenetre.Simulation_trame->trigger();
+    fenetre.Simulation_trame->trigger(); // runs the arbitration reset: no traces yet
     EXPECT_TRUE(fenetre.Mode_Trame);
     EXPECT_EQ(fenetre.Visu_ARB->Courbes().size(), 0u);
     EXPECT_EQ(fenetre.Visu_ARB->Nb_Annotations(), 0);
     EXPECT_TRUE(autre.messages.empty());
 
     fenetre.Simulation_arbitrage->trigger();
+    const auto graduations = fenetre.Visu_ARB->Graduations_Y();
+    EXPECT_EQ(graduations.values(), QStringList({"Bus CAN", "Noeud 1", "Noeud 2", "Noeud 3"}));
+    EXPECT_EQ(graduations.keys(), QList<double>({4, 28, 52, 76}));
     EXPECT_EQ(fenetre.Visu_ARB->Courbes().size(), 4u);
-    QTest::keyClicks(fenetre.Noeud[0], "123");
-    QTest::keyClicks(fenetre.Noeud[1], "12");
-    fenetre.Pas_Arbitrage();
-    EXPECT_EQ(fenetre.GridBus->item(0, 1)->text(), "D");
 }
 
 } // namespace
