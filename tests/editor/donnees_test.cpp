@@ -231,6 +231,14 @@ TEST_F(Editeur, ThePlotIsResetExactlyWhenTheCrcChanges) {
     EXPECT_FALSE(Repere_Present());
     EXPECT_FALSE(f->TrameDR->text().isEmpty()) << "the new annotation follows the reset";
 
+    // Other bits behind the same CRC (as after a CRC collision): the drawing goes too.
+    const QString annotation = f->TrameDR->text();
+    f->TrameDR->setText("D");
+    Pose_Repere();
+    Retour(f->Data[0]);
+    EXPECT_FALSE(Repere_Present());
+    EXPECT_EQ(f->TrameDR->text(), annotation);
+
     Pose_Repere();
     Retour(f->Identifiant); // every identifier edit empties the CRC box
     EXPECT_FALSE(Repere_Present());
@@ -257,6 +265,12 @@ TEST_F(Editeur, ARebuildEndsTheStepRunOnlyWhenTheFrameChanged) {
     EXPECT_FALSE(f->Pas_Lance);
     EXPECT_EQ(f->Num_Bit, 0);
     EXPECT_EQ(f->Niveau_Prec, "");
+
+    // An identifier edit empties the CRC box: the run is over too.
+    f->Pas_Lance = true;
+    Retour(f->Identifiant);
+    EXPECT_FALSE(f->Pas_Lance);
+    Tape(f->Identifiant, "3");
 
     // Out of a run (after an incomplete input was refused) the position goes back to 0.
     f->Num_Bit = 53;
