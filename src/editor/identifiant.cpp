@@ -1,10 +1,10 @@
 // The identifier box and the three check boxes beside it: frame format, frame
 // type and bus speed. Also where the editor's controls get their handlers.
 #include "app/form1.h"
+#include "app/apparence.h"
 #include "app/plateforme.h"
 #include "editor/boite_hexa.h"
 #include "editor/editeur.h"
-#include "simulation/visu_plot.h"
 
 #include <QCheckBox>
 
@@ -16,20 +16,9 @@ constexpr int Noir = 0;
 constexpr int Rouge = 255;
 constexpr int Vert = 0x008000;
 
-// Text colour of a check box caption or of a text box.
-void Couleur_Texte(QWidget* w, int couleur) {
-    QPalette p = w->palette();
-    const QColor c = couleurQt(couleur);
-    p.setColor(QPalette::WindowText, c);
-    p.setColor(QPalette::ButtonText, c);
-    p.setColor(QPalette::Text, c);
-    w->setPalette(p);
-}
-
 } // namespace
 
 void Form1::Connecte_Editeur() {
-    Identifiant->setRaccourcisPropres(true);
     Identifiant->setGestionTouche([this](int& code) { Identifiant_KeyPress(code); });
     connect(Identifiant, &QLineEdit::textChanged, this, [this] { Identifiant_Change(); });
 
@@ -37,7 +26,6 @@ void Form1::Connecte_Editeur() {
     connect(Check2, &QCheckBox::toggled, this, [this] { Check2_Click(); });
     connect(Check3, &QCheckBox::toggled, this, [this] { Check3_Click(); });
 
-    Controle->setRaccourcisPropres(true);
     Controle->setGestionTouche([this](int& code) { Controle_KeyPress(code); });
     connect(Controle, &QLineEdit::textChanged, this, [this] { Controle_Change(); });
     connect(Controle, &BoiteHexa::focusPerdu, this, [this] { Controle_LostFocus(); });
