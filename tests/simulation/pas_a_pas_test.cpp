@@ -368,3 +368,56 @@ TEST(Simulation, InstantDrawingPaintsOnceWithTheProgramsRanges) {
 
 }  // namespace
 }  // namespace varnel::essai
+
+namespace varnel::essai {
+namespace {
+
+// In arbitration mode the step command plays the contention and leaves the signal plot
+// alone; back in frame mode it draws the frame from its start.
+TEST(Simulation, StepInArbitrationModeIsTheArbitrationStep) {
+    Fenetre w;
+    Form1& f = *w.f;
+    Saisit(f, {false, false, "123", "0", {}});
+    f.Simulation_arbitrage->trigger();
+    const QStringList signal = Contenu(f);
+    QTest::keyClicks(f.Noeud[0], "123");
+    QTest::keyClicks(f.Noeud[1], "124");
+    QTest::keyClicks(f.Noeud[2], "125");
+    for (int pas = 0; pas < 2; ++pas) {
+        const int avant = f.Pas_Arb;
+        f.Pas_a_Pas->trigger();
+        EXPECT_GT(f.Pas_Arb, avant);
+    }
+    EXPECT_EQ(Contenu(f), signal);
+    EXPECT_TRUE(w.pf.messages.empty());
+
+    f.Simulation_trame->trigger();
+    f.Pas_a_Pas->trigger();
+    ASSERT_EQ(f.Visu_CAN->Nb_Annotations(), 3);
+    EXPECT_EQ(f.Visu_CAN->Annotation_Item(2).texte, "SOF");
+}
+
+// Ctrl+P and Ctrl+I typed in the identifier or DLC box run their command once.
+TEST(Simulation, ShortcutsInTheEntryBoxesRunTheirCommandOnce) {
+    for (bool dans_dlc : {false, true}) {
+        SCOPED_TRACE(dans_dlc ? "DLC box" : "identifier box");
+        Fenetre w;
+        Form1& f = *w.f;
+        Saisit(f, {false, false, "123", "0", {}});
+        QWidget* boite = dans_dlc ? static_cast<QWidget*>(f.Controle) : f.Identifiant;
+        QTest::keyClick(boite, Qt::Key_P, Qt::ControlModifier);
+        EXPECT_EQ(f.Num_Bit, 1);
+        QTest::keyClick(boite, Qt::Key_P, Qt::ControlModifier);
+        EXPECT_EQ(f.Num_Bit, 2);
+        QTest::keyClick(boite, Qt::Key_I, Qt::ControlModifier);
+        EXPECT_TRUE(f.Trace_Fini);
+        EXPECT_EQ(f.Visu_CAN->Annotation_Item(0).texte, "<  >");
+        EXPECT_EQ(f.Visu_CAN->Annotation_Item(2).texte, "SOF");
+        EXPECT_EQ(f.Identifiant->text(), "123");
+        EXPECT_EQ(f.Controle->text(), "0");
+        EXPECT_TRUE(w.pf.messages.empty());
+    }
+}
+
+}  // namespace
+}  // namespace varnel::essai
