@@ -18,7 +18,7 @@ constexpr int Curseur = 0;
 // Left of this pixel the mouse has left the traces: the drag ends there.
 constexpr double Bord_Gauche = 65;
 
-}  // namespace
+} // namespace
 
 void Form1::Visu_CAN_MouseDown(Qt::MouseButton bouton, double x, double y) {
     if (bouton == Qt::MiddleButton) return;
@@ -61,4 +61,4 @@ void Form1::Visu_CAN_Annotation(int index) {
     Text4->show();
 }
 
-}  // namespace varnel
+} // namespace varnel

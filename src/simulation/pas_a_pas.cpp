@@ -67,7 +67,9 @@ int Valeur(const QLineEdit* boite) {
     return ok ? v : 0;
 }
 
-bool Est_Stuff(const QString& symbole) { return symbole == "S" || symbole == "s"; }
+bool Est_Stuff(const QString& symbole) {
+    return symbole == "S" || symbole == "s";
+}
 
 void Message_Identifiant_Court(Form1& f) {
     f.plateforme().message("Le champ Identifiant doit contenir au moins 3 caractères!",
@@ -200,7 +202,7 @@ void Aff_Champ(Form1& w, const Format& f) {
     }
 }
 
-}  // namespace
+} // namespace
 
 void Form1::Connecte_Simulation() {
     Connecte_Menu(Pas_a_Pas, [this] { Pas_a_Pas_Click(); });
@@ -333,9 +335,13 @@ void Form1::Pas_a_Pas_Click() {
     ++Num_Etiq;
 }
 
-void Form1::Aff_Champ_Std() { Aff_Champ(*this, Format_Std(T)); }
+void Form1::Aff_Champ_Std() {
+    Aff_Champ(*this, Format_Std(T));
+}
 
-void Form1::Aff_Champ_Ext() { Aff_Champ(*this, Format_Ext(T)); }
+void Form1::Aff_Champ_Ext() {
+    Aff_Champ(*this, Format_Ext(T));
+}
 
 void Form1::Instantanne_Click() {
     if (!Mode_Trame) return;
@@ -356,7 +362,8 @@ void Form1::Instantanne_Click() {
     // Every step only appends to the plot and asks for a queued redraw: the whole frame
     // is painted once, when the event loop runs again.
     const int n = Valeur(Text2) + 1;
-    for (int i = 0; i <= n && (i == 0 || Pas_Lance); ++i) Pas_a_Pas_Click();
+    for (int i = 0; i <= n && (i == 0 || Pas_Lance); ++i)
+        Pas_a_Pas_Click();
 
     Trace_Fini = true;
     Pas_Lance = false;
@@ -364,4 +371,4 @@ void Form1::Instantanne_Click() {
     Menus_Legende(*this);
 }
 
-}  // namespace varnel
+} // namespace varnel

@@ -124,5 +124,5 @@ TEST(Curseur, ClickedNameIsRepeatedBesideTheMouse) {
     EXPECT_EQ(v->Annotation_Item(0).texte, "<  >"); // clicking never edits the plot
 }
 
-}  // namespace
-}  // namespace varnel::essai
+} // namespace
+} // namespace varnel::essai

@@ -20,7 +20,9 @@
 #include <vector>
 
 // Readable QStrings in test failures (found by argument-dependent lookup).
-inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
+inline void PrintTo(const QString& s, std::ostream* os) {
+    *os << '"' << s.toStdString() << '"';
+}
 
 namespace varnel::essai {
 
@@ -107,4 +109,4 @@ inline std::vector<PointTrace> Points_Apres(const Courbe* c, double apres) {
     return r;
 }
 
-}  // namespace varnel::essai
+} // namespace varnel::essai

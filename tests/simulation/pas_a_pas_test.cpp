@@ -24,15 +24,26 @@ std::ostream& operator<<(std::ostream& os, const Label& l) {
 std::vector<Label> Labels_Attendus(const Saisie& s) {
     QStringList entete{"SOF"};
     if (s.etendue) {
-        for (int i = 28; i >= 18; --i) entete << QString("ID%1").arg(i);
-        entete << "SRR" << "IDE";
-        for (int i = 17; i >= 0; --i) entete << QString("ID%1").arg(i);
+        for (int i = 28; i >= 18; --i)
+            entete << QString("ID%1").arg(i);
+        entete << "SRR"
+               << "IDE";
+        for (int i = 17; i >= 0; --i)
+            entete << QString("ID%1").arg(i);
     } else {
-        for (int i = 10; i >= 0; --i) entete << QString("ID%1").arg(i);
+        for (int i = 10; i >= 0; --i)
+            entete << QString("ID%1").arg(i);
     }
-    entete << "RTR" << "r1" << "r0" << "DLC3" << "DLC2" << "DLC1" << "DLC0";
+    entete << "RTR"
+           << "r1"
+           << "r0"
+           << "DLC3"
+           << "DLC2"
+           << "DLC1"
+           << "DLC0";
     std::vector<Label> r;
-    for (int i = 0; i < entete.size(); ++i) r.push_back({entete[i], i});
+    for (int i = 0; i < entete.size(); ++i)
+        r.push_back({entete[i], i});
     const int h = static_cast<int>(entete.size());
     const int octets = s.requete ? 0 : s.dlc.toInt();
     for (int k = 0; k < octets; ++k) {
@@ -40,14 +51,16 @@ std::vector<Label> Labels_Attendus(const Saisie& s) {
         r.push_back({QString("d%1.0").arg(k), h + 8 * k + 7});
     }
     const int c = h + 8 * octets;
-    for (const Label& l : {Label{"CRC.14", c}, Label{"CRC.0", c + 14}, Label{"CRCD", c + 15},
-                           Label{"ACK", c + 16}, Label{"ACKD", c + 17}, Label{"EOF.6", c + 18},
-                           Label{"EOF.0", c + 24}})
+    for (const Label& l :
+         {Label{"CRC.14", c}, Label{"CRC.0", c + 14}, Label{"CRCD", c + 15}, Label{"ACK", c + 16},
+          Label{"ACKD", c + 17}, Label{"EOF.6", c + 18}, Label{"EOF.0", c + 24}})
         r.push_back(l);
     return r;
 }
 
-bool Stuff(QChar c) { return c == 'S' || c == 's'; }
+bool Stuff(QChar c) {
+    return c == 'S' || c == 's';
+}
 
 struct Cas {
     const char* nom;
@@ -93,7 +106,7 @@ TEST(Simulation, CompleteDrawingNamesEveryBitUnderItsCell) {
             const double x_avant = f.Pos_X;
             f.Pas_a_Pas->trigger();
             ++activations;
-            const double attendu = activations == 1 ? 20
+            const double attendu = activations == 1           ? 20
                                    : activations <= dr.size() ? x_avant + 5
                                                               : x_avant;
             EXPECT_EQ(f.Pos_X, attendu) << activations;
@@ -152,7 +165,8 @@ TEST(Simulation, CompleteDrawingNamesEveryBitUnderItsCell) {
             j_prec = j;
             EXPECT_EQ(a.couleur, Vert);
             EXPECT_EQ(a.angle, 90);
-            const int stuff_avant = static_cast<int>(std::count_if(dr.begin(), dr.begin() + j - 1, Stuff));
+            const int stuff_avant =
+                static_cast<int>(std::count_if(dr.begin(), dr.begin() + j - 1, Stuff));
             labels.push_back({a.texte, j - 1 - stuff_avant});
         }
         EXPECT_EQ(labels, Labels_Attendus(cas.saisie));
@@ -229,7 +243,8 @@ TEST(Simulation, AcknowledgePulseOnReceiverAndBus) {
             std::vector<std::pair<double, double>> attendu = {
                 {ack - 2, t.recessif}, {ack - 2, t.dominant}, {ack, t.dominant},
                 {ack + 3, t.dominant}, {ack + 3, t.recessif}, {ack + 5, t.recessif}};
-            for (int k = 1; k <= 7; ++k) attendu.push_back({ack + 5 + 5 * k, t.recessif});
+            for (int k = 1; k <= 7; ++k)
+                attendu.push_back({ack + 5 + 5 * k, t.recessif});
             std::vector<std::pair<double, double>> lu;
             for (const PointTrace& p : Points_Apres(t.courbe, ack - 5)) {
                 lu.push_back({p.x, p.y});
@@ -239,7 +254,8 @@ TEST(Simulation, AcknowledgePulseOnReceiverAndBus) {
         }
         const auto emetteur = Points_Apres(f.Courbe_Emet, ack - 10);
         ASSERT_FALSE(emetteur.empty());
-        for (const PointTrace& p : emetteur) EXPECT_EQ(p.y, 10) << "emitter at " << p.x;
+        for (const PointTrace& p : emetteur)
+            EXPECT_EQ(p.y, 10) << "emitter at " << p.x;
         EXPECT_EQ(emetteur.back().x, ack + 40);
     }
 }
@@ -284,8 +300,10 @@ TEST(Simulation, FinishedDrawingLocksTheMenuUntilClearOrRebuild) {
         Fenetre w;
         Form1& f = *w.f;
         Saisit(f, {false, false, "123", "0", {}});
-        if (instant) f.Instantanne->trigger();
-        else Pas_Jusqu_Au_Bout(f);
+        if (instant)
+            f.Instantanne->trigger();
+        else
+            Pas_Jusqu_Au_Bout(f);
         EXPECT_FALSE(f.Menu_Actif(f.Affichage));
         EXPECT_FALSE(f.Pas_a_Pas->isEnabled());
         EXPECT_FALSE(f.Instantanne->isEnabled());
@@ -318,7 +336,8 @@ TEST(Simulation, RebuildDuringARunStartsTheNewFrameCleanly) {
     Fenetre w;
     Form1& f = *w.f;
     Saisit(f, {false, false, "123", "0", {}});
-    for (int i = 0; i < 25; ++i) f.Pas_a_Pas->trigger();
+    for (int i = 0; i < 25; ++i)
+        f.Pas_a_Pas->trigger();
     QTest::keyClick(f.Identifiant, Qt::Key_Backspace);
     QTest::keyClicks(f.Identifiant, "4");
     Pas_Jusqu_Au_Bout(f);
@@ -336,7 +355,8 @@ TEST(Simulation, RunStoppedInTheTailLeavesNoTrace) {
     Form1& f = *w.f;
     Saisit(f, {false, true, "123", "0", {}});
     const int n = static_cast<int>(f.TrameDR->text().size());
-    for (int i = 0; i < n - 8; ++i) f.Pas_a_Pas->trigger(); // up to the ACK slot
+    for (int i = 0; i < n - 8; ++i)
+        f.Pas_a_Pas->trigger(); // up to the ACK slot
     ASSERT_TRUE(f.Phase_Ack);
     f.Instantanne->trigger();
     EXPECT_EQ(Contenu(f), Contenu(*reference.f));
@@ -366,8 +386,8 @@ TEST(Simulation, InstantDrawingPaintsOnceWithTheProgramsRanges) {
     EXPECT_EQ(f.Visu_CAN->xAxis->range(), plage);
 }
 
-}  // namespace
-}  // namespace varnel::essai
+} // namespace
+} // namespace varnel::essai
 
 namespace varnel::essai {
 namespace {
@@ -419,5 +439,5 @@ TEST(Simulation, ShortcutsInTheEntryBoxesRunTheirCommandOnce) {
     }
 }
 
-}  // namespace
-}  // namespace varnel::essai
+} // namespace
+} // namespace varnel::essai
