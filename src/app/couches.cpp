@@ -12,6 +12,7 @@
 // plot holds no drawing yet) the handler ends quietly at that point and keeps what
 // it has done before it; nothing is reported to the user.
 
+#include "app/apparence.h"
 #include "app/form1.h"
 #include "simulation/visu_plot.h"
 
@@ -40,9 +41,7 @@ constexpr int Pos_CANL_Visible = 17;
 // Writes a status label: its subject followed by ON (blue) or OFF (red).
 void Ecrit_Pref(QLabel* label, const QString& sujet, bool on) {
     label->setText(sujet + (on ? QStringLiteral(" ON") : QStringLiteral(" OFF")));
-    QPalette palette = label->palette();
-    palette.setColor(QPalette::WindowText, couleurQt(on ? Bleu : Rouge));
-    label->setPalette(palette);
+    Couleur_Texte(label, on ? Bleu : Rouge);
 }
 
 // Moves text item `i` to height `y`, keeping its X. False when the item does not

@@ -5,6 +5,9 @@ namespace varnel {
 namespace {
 
 const QColor Bleu = couleurQt(0xFF0000);
+
+// A caption without its access-key marker: the design captions carry one.
+QString Sans_Touche(QString texte) { return texte.remove(QLatin1Char('&')); }
 const QColor Rouge = couleurQt(255);
 
 struct Trace {
@@ -33,7 +36,7 @@ protected:
         QAction* item = (*f).*t.item;
         QLabel* label = (*f).*t.label;
         EXPECT_EQ(item->isChecked(), montre);
-        EXPECT_EQ(item->text(), montre ? t.montre : t.cache);
+        EXPECT_EQ(Sans_Touche(item->text()), montre ? t.montre : t.cache);
         EXPECT_EQ(label->text(), t.sujet + (montre ? " ON" : " OFF"));
         EXPECT_EQ(Couleur(label), montre ? Bleu : Rouge);
         for (size_t k = 0; k < t.courbes.size(); ++k) {
@@ -155,10 +158,11 @@ TEST_F(Couches, FrameDisplaysHideWithTheirCountsAndKeepBeingUpdated) {
     }
     f->Aff_T_Brute->trigger();
     f->Aff_T_Stuff->trigger();
-    QTest::keyClicks(f->Identifiant, QStringLiteral("7FF"));
-    EXPECT_FALSE(f->Trame_Bin->text().isEmpty());
-    EXPECT_FALSE(f->Trame_Bin_Stuf->text().isEmpty());
-    EXPECT_FALSE(f->Text2->text().isEmpty());
+    QTest::keyClicks(f->Identifiant, QStringLiteral("5A3"));
+    for (QLineEdit* champ : {f->Trame_Bin, f->Text1, f->Trame_Bin_Stuf, f->Text2}) {
+        EXPECT_FALSE(champ->text().isEmpty()) << champ->objectName().toStdString();
+        EXPECT_TRUE(champ->isHidden());
+    }
 }
 
 TEST_F(Couches, LegendPreferenceClearsThePlotAndPlacesTheNextDrawing) {

@@ -27,8 +27,10 @@ protected:
     VisuPlot& can() { return *f->Visu_CAN; }
     VisuPlot& arb() { return *f->Visu_ARB; }
 
-    // Draws a whole standard data frame on the signal plot, as a user would.
+    // Draws a whole standard data frame on the signal plot, as a user would ("Effacer"
+    // first: a finished drawing leaves the display commands disabled).
     void Dessine() {
+        f->BP_Clear->click();
         QTest::keyClicks(f->Identifiant, QStringLiteral("123"));
         f->Instantanne->trigger();
         ASSERT_GE(can().Nb_Annotations(), 3) << "no drawing on the signal plot";

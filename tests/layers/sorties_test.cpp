@@ -7,6 +7,8 @@
 #include <QFile>
 #include <QTextEdit>
 
+#include <algorithm>
+
 namespace varnel {
 namespace {
 
@@ -45,7 +47,9 @@ TEST_F(Sorties, NoirEtBlancBlackensTheSignalTracesAndEveryTextButTheCursor) {
 
     // The next drawing is in colour again.
     Dessine();
-    EXPECT_NE(f->Courbe_CANH->Points().back().couleur, 0);
+    const auto& points = f->Courbe_CANH->Points();
+    EXPECT_TRUE(std::any_of(points.begin(), points.end(),
+                            [](const PointTrace& p) { return p.couleur != 0; }));
 }
 
 TEST_F(Sorties, NoirEtBlancInArbitrationBlackensTheNodesOnly) {
