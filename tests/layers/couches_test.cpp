@@ -226,15 +226,12 @@ TEST_F(Couches, MasquerOnAnEmptySignalPlotChangesNothing) {
 TEST_F(Couches, ArbitrationLegendCommandsMoveTheBitNamesOnly) {
     f->Simulation_arbitrage->trigger();
     ASSERT_EQ(arb().Nb_Annotations(), 0);
-    const bool masquer = f->Masquer->isEnabled();
-    const bool afficher = f->Af_legend->isEnabled();
-    for (QAction* commande : {f->Masquer, f->Af_legend}) {
-        commande->trigger();
-        EXPECT_EQ(f->Masquer->isEnabled(), masquer) << "empty plot: menus untouched";
-        EXPECT_EQ(f->Af_legend->isEnabled(), afficher);
-    }
+    ASSERT_TRUE(f->Masquer->isEnabled());
+    f->Masquer->trigger();
+    EXPECT_TRUE(f->Masquer->isEnabled()) << "empty plot: menus untouched";
+    EXPECT_FALSE(f->Af_legend->isEnabled());
 
-    for (int i = 0; i < 3; ++i) arb().Ajoute_Annotation(6 + 5 * i, 90, 0);
+    Dessine_Arbitrage();
     f->Masquer->trigger();
     EXPECT_EQ(Y_Textes(arb(), 0), Partout(arb(), 0, 450));
     EXPECT_TRUE(f->Af_legend->isEnabled());
@@ -245,6 +242,15 @@ TEST_F(Couches, ArbitrationLegendCommandsMoveTheBitNamesOnly) {
     EXPECT_TRUE(f->Masquer->isEnabled());
     EXPECT_FALSE(f->Legend->isChecked()) << "the legend preference is not touched";
     EXPECT_EQ(f->Pref_Legende->text(), "Légende OFF");
+
+    // "Nouvelle simulation" empties the plot but leaves Afficher reachable.
+    f->Masquer->trigger();
+    f->BP_RAZ->click();
+    ASSERT_EQ(arb().Nb_Annotations(), 0);
+    ASSERT_TRUE(f->Af_legend->isEnabled());
+    f->Af_legend->trigger();
+    EXPECT_TRUE(f->Af_legend->isEnabled()) << "empty plot: menus untouched";
+    EXPECT_FALSE(f->Masquer->isEnabled());
 }
 
 } // namespace

@@ -36,6 +36,15 @@ protected:
         ASSERT_GE(can().Nb_Annotations(), 3) << "no drawing on the signal plot";
     }
 
+    // Arbitration mode with the first bits of three nodes played on its plot.
+    void Dessine_Arbitrage(int pas = 4) {
+        f->Simulation_arbitrage->trigger();
+        const char* identifiants[] = {"123", "456", "789"};
+        for (int k = 0; k < 3; ++k) QTest::keyClicks(f->Noeud[k], identifiants[k]);
+        for (int i = 0; i < pas; ++i) f->Pas_a_Pas->trigger();
+        ASSERT_GT(arb().Nb_Annotations(), 0) << "no drawing on the arbitration plot";
+    }
+
     // Y of every text item from `premier` on.
     static std::vector<double> Y_Textes(const VisuPlot& plot, int premier) {
         std::vector<double> y;

@@ -22,8 +22,7 @@ protected:
             Dessine();
             return can();
         }
-        f->Simulation_arbitrage->trigger();
-        for (int i = 0; i < 3; ++i) arb().Ajoute_Annotation(6 + 5 * i, 90, 0xFF0000);
+        Dessine_Arbitrage();
         return arb();
     }
     // Something else the clipboard held before the command.
@@ -54,6 +53,8 @@ TEST_F(Sorties, NoirEtBlancBlackensTheSignalTracesAndEveryTextButTheCursor) {
 
 TEST_F(Sorties, NoirEtBlancInArbitrationBlackensTheNodesOnly) {
     VisuPlot& plot = Plot_Dessine(true);
+    std::vector<int> textes;
+    for (int i = 0; i < plot.Nb_Annotations(); ++i) textes.push_back(plot.Annotation_Item(i).couleur);
     std::vector<int> bus;
     for (const PointTrace& p : f->Courbe_Bus->Points()) bus.push_back(p.couleur);
     f->Noir_Blanc->trigger();
@@ -64,7 +65,8 @@ TEST_F(Sorties, NoirEtBlancInArbitrationBlackensTheNodesOnly) {
     std::vector<int> apres;
     for (const PointTrace& p : f->Courbe_Bus->Points()) apres.push_back(p.couleur);
     EXPECT_EQ(apres, bus);
-    for (int i = 0; i < plot.Nb_Annotations(); ++i) EXPECT_EQ(plot.Annotation_Item(i).couleur, 0xFF0000);
+    for (int i = 0; i < plot.Nb_Annotations(); ++i)
+        EXPECT_EQ(plot.Annotation_Item(i).couleur, textes[i]) << "bit names keep their colour";
 }
 
 TEST_F(Sorties, PrintingPrintsThePlotOfTheCurrentModeAndEmptiesTheClipboard) {
