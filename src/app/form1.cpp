@@ -98,6 +98,7 @@ void Form1::Form_Load() {
     Init_Visu();
 
     Mode_Trame = true;
+    Identifiant->setFocus(); // typing starts with the identifier
 }
 
 void Form1::Simulation_arbitrage_Click() {
@@ -120,6 +121,7 @@ void Form1::Simulation_arbitrage_Click() {
     Frame_Arb->show();
     Frame_Iden->move(Twips(120), Twips(120));
     Frame_Iden->show();
+    Noeud[0]->setFocus();
 
     Init_Grilles();
     Init_Axe_X_Arb();
@@ -131,6 +133,7 @@ void Form1::Simulation_trame_Click() {
     Frame_simul->show();
     Frame_Arb->hide();
     Frame_Iden->hide();
+    Identifiant->setFocus();
 
     // "Effacer" runs while the arbitration flag is still set: it leaves the legend
     // menu usable, as the arbitration mode had it.

@@ -149,10 +149,6 @@ void Form1::Cree_Controles() {
     setCentralWidget(client);
     layout()->setSizeConstraint(QLayout::SetFixedSize);
 
-    // Lies on the window, under the areas: it holds the frame's symbol string.
-    TrameDR = boiteTexte(client, QStringLiteral("TrameDR"), 240, 2880, 10575, 285, true);
-    Couleur_Texte(TrameDR, Rouge);
-
     // ---- Frame entry and frame display -------------------------------------------
     Frame_Trame = cadre(client, "Frame_Trame", 120, 120, 14895, 3015);
     QWidget* f = Frame_Trame;
@@ -279,6 +275,13 @@ void Form1::Cree_Controles() {
     Visu_ARB->setObjectName(QStringLiteral("Visu_ARB"));
     Visu_ARB->Plage_X(0, 75);
     place(Visu_ARB, 120, 240, 14535, 6115);
+
+    // Lies on the window itself, under the areas that cover it: it holds the frame's
+    // symbol string for the program, not for the user, so it never takes the focus.
+    TrameDR = boiteTexte(client, QStringLiteral("TrameDR"), 240, 2880, 10575, 285, true);
+    Couleur_Texte(TrameDR, Rouge);
+    TrameDR->setFocusPolicy(Qt::NoFocus);
+    TrameDR->lower();
 
     // Captions that this system's fonts draw wider than their design boxes get the
     // room they need (for every caption the program gives them); none of them has a

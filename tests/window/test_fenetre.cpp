@@ -6,6 +6,7 @@
 #include "simulation/visu_plot.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QDialog>
 #include <QFrame>
@@ -387,4 +388,15 @@ TEST_F(Fenetre, FermerLaFenetreFermeLaFenetreDeContact) {
     EXPECT_FALSE(f->isVisible());
     EXPECT_FALSE(contact->isVisible());
     EXPECT_TRUE(plateforme.messages.empty()); // no confirmation, nothing saved
+}
+
+TEST_F(Fenetre, LaSaisieCommenceDansLaZoneVisible) {
+    active();
+    EXPECT_EQ(QApplication::focusWidget(), f->Identifiant);
+    f->Simulation_arbitrage->trigger();
+    EXPECT_EQ(QApplication::focusWidget(), f->Noeud[0]);
+    f->Simulation_trame->trigger();
+    EXPECT_EQ(QApplication::focusWidget(), f->Identifiant);
+    // The symbol string lies under the areas: never reached with the Tab key.
+    EXPECT_EQ(f->TrameDR->focusPolicy(), Qt::NoFocus);
 }
