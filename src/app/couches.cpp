@@ -60,7 +60,8 @@ void Decale(Courbe* courbe, int decalage) {
 // follow only when there is something to move.
 void Place_Legende_Arb(Form1& f, double y) {
     if (f.Visu_ARB->Nb_Annotations() == 0) return;
-    for (int i = 0; i < f.Visu_ARB->Nb_Annotations(); ++i) Place_Texte(f.Visu_ARB, i, y);
+    for (int i = 0; i < f.Visu_ARB->Nb_Annotations(); ++i)
+        Place_Texte(f.Visu_ARB, i, y);
     const bool montree = y != Y_Cache;
     f.Af_legend->setEnabled(!montree);
     f.Masquer->setEnabled(montree);
@@ -159,7 +160,8 @@ void Form1::Legend_Click() {
 
 void Form1::Masquer_Click() {
     if (Mode_Trame) {
-        for (int i = 2; i < Visu_CAN->Nb_Annotations(); ++i) Place_Texte(Visu_CAN, i, Y_Cache);
+        for (int i = 2; i < Visu_CAN->Nb_Annotations(); ++i)
+            Place_Texte(Visu_CAN, i, Y_Cache);
         if (!Place_Texte(Visu_CAN, 1, Y_Cache)) return;
         Visu_CAN->Rafraichit();
         Af_legend->setEnabled(true);
@@ -172,7 +174,8 @@ void Form1::Masquer_Click() {
 
 void Form1::Af_legend_Click() {
     if (Mode_Trame) {
-        for (int i = 2; i < Visu_CAN->Nb_Annotations(); ++i) Place_Texte(Visu_CAN, i, Y_Champs);
+        for (int i = 2; i < Visu_CAN->Nb_Annotations(); ++i)
+            Place_Texte(Visu_CAN, i, Y_Champs);
         // Without a drawing there is no "Idle" text to bring back: leave it out.
         Place_Texte(Visu_CAN, 1, Y_Idle);
         Visu_CAN->Rafraichit();

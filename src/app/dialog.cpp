@@ -37,6 +37,8 @@ Dialog::Dialog(QWidget* parent) : QDialog(parent) {
     connect(OKButton, &QPushButton::clicked, this, &Dialog::OKButton_Click);
 }
 
-void Dialog::OKButton_Click() { hide(); }
+void Dialog::OKButton_Click() {
+    hide();
+}
 
 } // namespace varnel

@@ -7,26 +7,49 @@ namespace {
 const QColor Bleu = couleurQt(0xFF0000);
 
 // A caption without its access-key marker: the design captions carry one.
-QString Sans_Touche(QString texte) { return texte.remove(QLatin1Char('&')); }
+QString Sans_Touche(QString texte) {
+    return texte.remove(QLatin1Char('&'));
+}
 const QColor Rouge = couleurQt(255);
 
 struct Trace {
     const char* nom;
     QAction* Form1::*item;
     QLabel* Form1::*label;
-    std::vector<Courbe* Form1::*> courbes;
+    std::vector<Courbe * Form1::*> courbes;
     std::vector<int Form1::*> positions;
     std::vector<int> visibles;
     QString sujet, montre, cache;
 };
 
 const std::vector<Trace> traces = {
-    {"Emetteur", &Form1::Aff_Emet, &Form1::Pref_Em, {&Form1::Courbe_Emet}, {&Form1::Pos_Emet},
-     {82}, "Emetteur", "Masquer Emetteur", "Afficher Emetteur"},
-    {"Recepteur", &Form1::Aff_Recep, &Form1::Pref_Rec, {&Form1::Courbe_Recep},
-     {&Form1::Pos_Recep}, {62}, "Récepteur", "Masquer Récepteur", "Afficher Récepteur"},
-    {"Bus", &Form1::Aff_Bus, &Form1::Pref_Bus, {&Form1::Courbe_CANH, &Form1::Courbe_CANL},
-     {&Form1::Pos_CANH, &Form1::Pos_CANL}, {42, 17}, "Bus", "Masquer Bus", "Afficher Bus"},
+    {"Emetteur",
+     &Form1::Aff_Emet,
+     &Form1::Pref_Em,
+     {&Form1::Courbe_Emet},
+     {&Form1::Pos_Emet},
+     {82},
+     "Emetteur",
+     "Masquer Emetteur",
+     "Afficher Emetteur"},
+    {"Recepteur",
+     &Form1::Aff_Recep,
+     &Form1::Pref_Rec,
+     {&Form1::Courbe_Recep},
+     {&Form1::Pos_Recep},
+     {62},
+     "Récepteur",
+     "Masquer Récepteur",
+     "Afficher Récepteur"},
+    {"Bus",
+     &Form1::Aff_Bus,
+     &Form1::Pref_Bus,
+     {&Form1::Courbe_CANH, &Form1::Courbe_CANL},
+     {&Form1::Pos_CANH, &Form1::Pos_CANL},
+     {42, 17},
+     "Bus",
+     "Masquer Bus",
+     "Afficher Bus"},
 };
 
 class Couches : public Fenetre {
@@ -51,7 +74,8 @@ TEST_F(Couches, EachTraceHidesAndShowsWithoutLosingWhatIsDrawn) {
     Dessine();
     for (const Trace& t : traces) {
         std::vector<size_t> points;
-        for (auto c : t.courbes) points.push_back(((*f).*c)->Points().size());
+        for (auto c : t.courbes)
+            points.push_back(((*f).*c)->Points().size());
         Attend_Trace(t, true);
         ((*f).*t.item)->trigger();
         Attend_Trace(t, false);

@@ -40,15 +40,18 @@ protected:
     void Dessine_Arbitrage(int pas = 4) {
         f->Simulation_arbitrage->trigger();
         const char* identifiants[] = {"123", "456", "789"};
-        for (int k = 0; k < 3; ++k) QTest::keyClicks(f->Noeud[k], identifiants[k]);
-        for (int i = 0; i < pas; ++i) f->Pas_a_Pas->trigger();
+        for (int k = 0; k < 3; ++k)
+            QTest::keyClicks(f->Noeud[k], identifiants[k]);
+        for (int i = 0; i < pas; ++i)
+            f->Pas_a_Pas->trigger();
         ASSERT_GT(arb().Nb_Annotations(), 0) << "no drawing on the arbitration plot";
     }
 
     // Y of every text item from `premier` on.
     static std::vector<double> Y_Textes(const VisuPlot& plot, int premier) {
         std::vector<double> y;
-        for (int i = premier; i < plot.Nb_Annotations(); ++i) y.push_back(plot.Annotation_Item(i).y);
+        for (int i = premier; i < plot.Nb_Annotations(); ++i)
+            y.push_back(plot.Annotation_Item(i).y);
         return y;
     }
     static std::vector<double> Partout(const VisuPlot& plot, int premier, double y) {

@@ -39,10 +39,12 @@ TEST_F(Sorties, NoirEtBlancBlackensTheSignalTracesAndEveryTextButTheCursor) {
     f->Noir_Blanc->trigger();
     for (Courbe* c : {f->Courbe_Emet, f->Courbe_CANH, f->Courbe_CANL, f->Courbe_Recep}) {
         ASSERT_GT(c->Nb_Points(), 5);
-        for (const PointTrace& p : c->Points()) EXPECT_EQ(p.couleur, 0) << c->Nom().toStdString();
+        for (const PointTrace& p : c->Points())
+            EXPECT_EQ(p.couleur, 0) << c->Nom().toStdString();
     }
     EXPECT_EQ(can().Annotation_Item(0).couleur, curseur);
-    for (int i = 1; i < can().Nb_Annotations(); ++i) EXPECT_EQ(can().Annotation_Item(i).couleur, 0);
+    for (int i = 1; i < can().Nb_Annotations(); ++i)
+        EXPECT_EQ(can().Annotation_Item(i).couleur, 0);
 
     // The next drawing is in colour again.
     Dessine();
@@ -54,16 +56,20 @@ TEST_F(Sorties, NoirEtBlancBlackensTheSignalTracesAndEveryTextButTheCursor) {
 TEST_F(Sorties, NoirEtBlancInArbitrationBlackensTheNodesOnly) {
     VisuPlot& plot = Plot_Dessine(true);
     std::vector<int> textes;
-    for (int i = 0; i < plot.Nb_Annotations(); ++i) textes.push_back(plot.Annotation_Item(i).couleur);
+    for (int i = 0; i < plot.Nb_Annotations(); ++i)
+        textes.push_back(plot.Annotation_Item(i).couleur);
     std::vector<int> bus;
-    for (const PointTrace& p : f->Courbe_Bus->Points()) bus.push_back(p.couleur);
+    for (const PointTrace& p : f->Courbe_Bus->Points())
+        bus.push_back(p.couleur);
     f->Noir_Blanc->trigger();
     for (Courbe* c : f->Courbe_N) {
         ASSERT_GT(c->Nb_Points(), 0);
-        for (const PointTrace& p : c->Points()) EXPECT_EQ(p.couleur, 0);
+        for (const PointTrace& p : c->Points())
+            EXPECT_EQ(p.couleur, 0);
     }
     std::vector<int> apres;
-    for (const PointTrace& p : f->Courbe_Bus->Points()) apres.push_back(p.couleur);
+    for (const PointTrace& p : f->Courbe_Bus->Points())
+        apres.push_back(p.couleur);
     EXPECT_EQ(apres, bus);
     for (int i = 0; i < plot.Nb_Annotations(); ++i)
         EXPECT_EQ(plot.Annotation_Item(i).couleur, textes[i]) << "bit names keep their colour";
