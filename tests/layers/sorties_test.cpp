@@ -178,12 +178,8 @@ TEST_F(Sorties, ContactWindowIsOneModelessWindowHiddenByOk) {
     EXPECT_EQ(dialogue->objectName(), "Dialog");
     EXPECT_EQ(dialogue->parentWidget(), f.get());
     EXPECT_TRUE(dialogue->windowTitle().isEmpty());
-    EXPECT_EQ(dialogue->size(), QSize(402, 127));
-    EXPECT_EQ(dialogue->Text1->geometry(), QRect(8, 8, 385, 81));
     EXPECT_TRUE(dialogue->Text1->isReadOnly());
     EXPECT_TRUE(dialogue->Text1->toPlainText().contains("varnel.contact@example.org"));
-    EXPECT_EQ(dialogue->OKButton->text(), "OK");
-    EXPECT_EQ(dialogue->OKButton->geometry(), QRect(160, 96, 81, 25));
     EXPECT_EQ(dialogue->focusWidget(), dialogue->OKButton);
 
     QTest::mouseClick(dialogue->OKButton, Qt::LeftButton);
