@@ -71,9 +71,12 @@ arbitration of three nodes. French user interface, with a user guide in French."
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION education)
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Équipe Varnel <varnel@example.org>")
+# The run-time libraries of Debian 12 that the programs link (as dpkg-shlibdeps lists
+# them), and the platform plugin the window needs to open on a desktop.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
-    "libc6, libstdc++6, libqt6core6 (>= 6.4), libqt6gui6 (>= 6.4), libqt6widgets6 (>= 6.4), \
-libqt6printsupport6 (>= 6.4), qt6-qpa-plugins (>= 6.4), libqcustomplot2.1-qt6")
+    "libc6 (>= 2.34), libgcc-s1 (>= 3.0), libstdc++6 (>= 5.2), libqt6core6 (>= 6.4.0), \
+libqt6gui6 (>= 6.4.0), libqt6widgets6 (>= 6.4.0), libqt6printsupport6 (>= 6.4.0), \
+qt6-qpa-plugins (>= 6.4.0), libqcustomplot2.1-qt6 (>= 2.1.0)")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-liberation, qt6-translations-l10n, xdg-utils")
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "pdf-viewer")
 set(CPACK_STRIP_FILES ON)
