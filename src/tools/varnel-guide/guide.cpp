@@ -84,18 +84,24 @@ struct Mise_En_Page {
     double pied;  // baseline of the footer
 };
 
-// QTextDocument has no "keep with next": the first heading that would end a page
-// with too little room after it for its text; -1 when there is none. Headings that
-// already start a page are skipped.
-int Titre_Orphelin(const QTextDocument& doc, double hauteur_page, double place_min) {
+// QTextDocument has no "keep with next". Returns the first block that must start a
+// new page, or -1: a heading that would end a page with too little room after it, or
+// a picture whose caption (the next block) would start on the following page. Blocks
+// that already start a page are skipped.
+int Bloc_A_Repousser(const QTextDocument& doc, double hauteur_page, double place_min) {
     QAbstractTextDocumentLayout* mise_en_page = doc.documentLayout();
+    auto page = [&](double y) { return std::floor((y + 1.0) / hauteur_page); };
     for (QTextBlock b = doc.begin(); b.isValid(); b = b.next()) {
         const QTextBlockFormat format = b.blockFormat();
-        if (format.headingLevel() < 1 || format.pageBreakPolicy() != QTextFormat::PageBreak_Auto)
-            continue;
+        if (format.pageBreakPolicy() != QTextFormat::PageBreak_Auto) continue;
         const QRectF r = mise_en_page->blockBoundingRect(b);
-        const double fin_page = (std::floor((r.top() + 1.0) / hauteur_page) + 1.0) * hauteur_page;
-        if (fin_page - r.bottom() < place_min) return b.blockNumber();
+        if (format.headingLevel() > 0 &&
+            (page(r.top()) + 1.0) * hauteur_page - r.bottom() < place_min)
+            return b.blockNumber();
+        const bool image = b.text().contains(QChar::ObjectReplacementCharacter);
+        if (image && b.next().isValid() &&
+            page(mise_en_page->blockBoundingRect(b.next()).bottom() - 2.0) > page(r.top()))
+            return b.blockNumber();
     }
     return -1;
 }
@@ -289,8 +295,8 @@ int main(int argc, char** argv) {
     pdf.setCreator(QStringLiteral("Varnel ") + version);
     const Mise_En_Page m = Calcule_Mise_En_Page(pdf);
 
-    // Lays the text out; each heading left alone at a page foot gets a page break
-    // before it and the text is laid out again from scratch (QTextDocument does not
+    // Lays the text out; each heading or picture that must not end a page gets a page
+    // break before it and the text is laid out again from scratch (QTextDocument does not
     // reflow reliably after a format change once laid out without an event loop).
     std::unique_ptr<DocumentGuide> guide;
     std::vector<int> coupures;
@@ -309,7 +315,7 @@ int main(int argc, char** argv) {
             QTextCursor(b).setBlockFormat(format);
         }
         guide->setPageSize(m.texte.size());
-        const int orphelin = Titre_Orphelin(*guide, m.texte.height(), mm(28));
+        const int orphelin = Bloc_A_Repousser(*guide, m.texte.height(), mm(28));
         if (orphelin < 0 || coupures.size() > 50) break;
         coupures.push_back(orphelin);
     }
