@@ -61,7 +61,7 @@ endif()
 set(CPACK_PACKAGE_NAME varnel)
 set(CPACK_PACKAGE_VENDOR "Varnel")
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
-set(CPACK_PACKAGE_CONTACT "Équipe Varnel <varnel@example.org>")
+set(CPACK_PACKAGE_CONTACT "Équipe Varnel <varnel.contact@example.org>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
     "Teaching tool: CAN 2.0A/2.0B frames bit by bit and bitwise arbitration")
 set(CPACK_PACKAGE_DESCRIPTION
@@ -70,7 +70,7 @@ frames, CRC-15, the emitter, receiver, CAN_H and CAN_L traces, and plays the bit
 arbitration of three nodes. French user interface, with a user guide in French.")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION education)
-set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Équipe Varnel <varnel@example.org>")
+set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Équipe Varnel <varnel.contact@example.org>")
 # The run-time libraries of Debian 12 that the programs link (as dpkg-shlibdeps lists
 # them), and the platform plugin the window needs to open on a desktop.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
