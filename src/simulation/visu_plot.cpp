@@ -15,6 +15,9 @@ constexpr double EpaisseurTrait = 1.5;
 // X shifts for labels and stuff marks are tuned for a text that starts this far
 // right of its point, which centres it over its bit cell.
 constexpr int EcartTexte = 8;
+// A vertical label starts this far above its point, so that it begins above the
+// emitter's recessive line (two units over the labels' Y) instead of crossing it.
+constexpr int EcartDebutVertical = 10;
 const QColor GrisGrille(215, 215, 215);
 
 QFont policeTexte(double taille) {
@@ -23,6 +26,22 @@ QFont policeTexte(double taille) {
     f.setPointSizeF(taille > 0 ? taille : 8);
     return f;
 }
+
+// A text item clipped to the drawing area and the band above it up to the title:
+// long vertical labels may run up into that band, while a text moved far out of
+// range (Y 450, the program's way of hiding it) stays out of sight.
+class TexteVisu : public QCPItemText {
+public:
+    explicit TexteVisu(VisuPlot* plot) : QCPItemText(plot), plot_(plot) {
+        setSelectable(false);
+    }
+
+protected:
+    QRect clipRect() const override { return plot_->Zone_Textes(); }
+
+private:
+    const VisuPlot* plot_;
+};
 
 } // namespace
 
@@ -244,9 +263,7 @@ int VisuPlot::Ajoute_Annotation(double x, double y, int couleur) {
     a.y = y;
     a.couleur = couleur;
     annotations_.push_back(a);
-    auto* item = new QCPItemText(this);
-    item->setClipToAxisRect(true); // Y 450 and the like stay out of sight
-    item->setSelectable(false);
+    auto* item = new TexteVisu(this);
     items_.push_back(item);
     const int i = Nb_Annotations() - 1;
     majAnnotation(i);
@@ -288,10 +305,11 @@ QRectF VisuPlot::rectangleTexte(int i) const {
     const QRectF r = fm.boundingRect(QRectF(), Qt::TextDontClip | Qt::AlignCenter, a.texte);
     const double l = r.width(), h = r.height();
     if (a.ancre != 3) return {0, -h / 2, l, h};
-    if (a.angle == 0) return {EcartTexte, -h / 2, l, h};
-    // Read along the rotated direction: starts at the point, lies EcartTexte to the
-    // right of it once turned by 90 degrees.
-    return {0, EcartTexte, l, h};
+    // A horizontal text hangs below its point, clear of a line drawn just above it.
+    if (a.angle == 0) return {EcartTexte, 0, l, h};
+    // Read along the rotated direction: starts a little above the point, lies
+    // EcartTexte to the right of it once turned by 90 degrees.
+    return {EcartDebutVertical, EcartTexte, l, h};
 }
 
 void VisuPlot::majAnnotation(int i) {
@@ -315,7 +333,7 @@ void VisuPlot::majAnnotation(int i) {
 
 int VisuPlot::Annotation_Sous(double px, double py) const {
     const QPointF clic(px, py);
-    if (!axisRect()->rect().contains(clic.toPoint())) return -1; // texts are clipped there
+    if (!Zone_Textes().contains(clic.toPoint())) return -1; // texts are clipped there
     for (int i = 0; i < Nb_Annotations(); ++i) {
         const Annotation& a = annotations_[i];
         if (!a.visible || a.texte.isEmpty()) continue;
@@ -327,6 +345,13 @@ int VisuPlot::Annotation_Sous(double px, double py) const {
         if (rectangleTexte(i).contains(local)) return i;
     }
     return -1;
+}
+
+QRect VisuPlot::Zone_Textes() const {
+    QRect zone = axisRect()->rect();
+    const QCPLayoutElement* titre = plotLayout()->elementCount() > 1 ? plotLayout()->elementAt(0) : nullptr;
+    if (titre) zone.setTop(titre->outerRect().bottom() + 1);
+    return zone;
 }
 
 void VisuPlot::Rafraichit() {

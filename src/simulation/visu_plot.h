@@ -110,6 +110,8 @@ public:
     // Index of the text item under the pixel (x, y), or -1 when there is none.
     // The first item in index order wins.
     int Annotation_Sous(double px, double py) const;
+    // Where text items show: the drawing area and the band above it, below the title.
+    QRect Zone_Textes() const;
 
     // ---- View ----
     // Queued redraw: several requests in one event paint once (View.Refresh).
