@@ -1,0 +1,368 @@
+// Random interaction: a fresh window driven by a long seeded sequence of whatever a
+// user can do (keys of every kind into every box, check boxes, buttons, enabled menu
+// items in both modes, mouse on the plots, pasting), with invariants checked after
+// every event. On failure the seed and the last events are printed; the whole event
+// list goes to a file so that the run can be replayed:
+//   VARNEL_MONKEY_SEED=<seed> VARNEL_MONKEY_EVENTS=<n> test_monkey
+#include "app/form1.h"
+#include "editor/boite_hexa.h"
+#include "plateforme_factice.h"
+#include "simulation/visu_plot.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QFile>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QTest>
+#include <QTextStream>
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <random>
+
+namespace varnel {
+namespace {
+
+// ---- Independent reference computations -----------------------------------------
+
+int crc15(const std::string& bits) {
+    int reg = 0;
+    for (char c : bits) {
+        const int next = (c == '1') ^ ((reg >> 14) & 1);
+        reg = (reg << 1) & 0x7FFF;
+        if (next) reg ^= 0x4599;
+    }
+    return reg;
+}
+
+std::string stuffed(const std::string& bits) {
+    std::string out;
+    int run = 0;
+    char last = 0;
+    for (char c : bits) {
+        if (run == 5) { // five equal bits were sent: the complement goes in first
+            last = last == '0' ? '1' : '0';
+            out += last;
+            run = 1;
+        }
+        run = c == last ? run + 1 : 1;
+        last = c;
+        out += c;
+    }
+    if (run == 5) out += last == '0' ? '1' : '0';
+    return out;
+}
+
+QString sansBlancs(QString s) { return s.remove(' '); }
+
+// ---- The monkey -----------------------------------------------------------------
+
+class Singe {
+public:
+    Singe(unsigned graine) : alea_(graine) {
+        fenetre_ = std::make_unique<Form1>(plateforme_);
+        fenetre_->show();
+        fenetre_->activateWindow();
+        boites_ = fenetre_->findChildren<BoiteHexa*>();
+        cases_ = fenetre_->findChildren<QCheckBox*>();
+        boutons_ = {fenetre_->BP_Clear, fenetre_->BP_RAZ};
+        for (QAction* a : fenetre_->findChildren<QAction*>()) {
+            if (a->menu() || a->isSeparator() || a == fenetre_->Quitter) continue;
+            if (!a->objectName().isEmpty()) actions_.push_back(a);
+        }
+    }
+
+    // Plays n events; returns an empty text, or what went wrong.
+    QString joue(int n) {
+        for (int i = 0; i < n; ++i, ++joues_) {
+            // Every question (clipboard warning) is answered at random.
+            plateforme_.reponses.assign(
+                1, tire(2) ? Plateforme::Reponse::Oui : Plateforme::Reponse::Non);
+            unEvenement();
+            const QString faute = verifie();
+            if (!faute.isEmpty()) {
+                ++joues_;
+                return faute;
+            }
+            compteEtats();
+        }
+        return {};
+    }
+
+    // States the walk must reach for its invariants to mean something.
+    struct Atteints {
+        int trameStuffee = 0;    // a complete frame with its stuffed form
+        int dessinFini = 0;      // a frame drawn to its end
+        int arbitrageFini = 0;   // twelve contention steps played
+        int messages = 0;        // message boxes shown
+    } atteints;
+
+    const QStringList& journal() const { return journal_; }
+    int joues() const { return joues_; }
+
+private:
+    int tire(int n) { return std::uniform_int_distribution<int>(0, n - 1)(alea_); }
+
+    template <class T> T* choisit(const QList<T*>& liste) {
+        QList<T*> utilisables;
+        for (T* w : liste)
+            if (w->isVisible() && w->isEnabled()) utilisables.push_back(w);
+        return utilisables.isEmpty() ? nullptr : utilisables.at(tire(int(utilisables.size())));
+    }
+
+    void unEvenement() {
+        switch (tire(20)) {
+        case 0: case 1: case 2: case 3: case 4: case 5: case 6: case 7: toucheDansBoite(); break;
+        case 8: case 9: caseACocher(); break;
+        case 10: bouton(); break;
+        case 11: case 12: case 13: case 14: menu(); break;
+        case 15: case 16: souris(); break;
+        case 17: colle(); break;
+        case 18: focus(); break;
+        default: toucheDansBoite(); break;
+        }
+        QCoreApplication::processEvents();
+    }
+
+    void toucheDansBoite() {
+        BoiteHexa* b = choisit(boites_);
+        if (!b) return;
+        b->setFocus();
+        static const char* hexa = "0123456789ABCDEF";
+        static const char* autres = "ghijklmnopqrstuvwxyzGHZ!-+ .,é";
+        const int genre = tire(12);
+        QString quoi;
+        if (genre < 5) {
+            const char c = hexa[tire(16)];
+            quoi = QString(QChar(c));
+            QTest::keyClicks(b, quoi);
+        } else if (genre < 7) {
+            const char c = static_cast<char>(std::tolower(hexa[10 + tire(6)]));
+            quoi = QString(QChar(c));
+            QTest::keyClicks(b, quoi);
+        } else if (genre == 7) {
+            // Sent as a key event of its own: the test library only types ASCII.
+            const QString choix = QString::fromUtf8(autres);
+            quoi = choix.at(tire(int(choix.size())));
+            QKeyEvent appui(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, quoi);
+            QApplication::sendEvent(b, &appui);
+        } else {
+            static const std::pair<Qt::Key, Qt::KeyboardModifiers> touches[] = {
+                {Qt::Key_Backspace, Qt::NoModifier}, {Qt::Key_Delete, Qt::NoModifier},
+                {Qt::Key_P, Qt::ControlModifier},    {Qt::Key_I, Qt::ControlModifier},
+                {Qt::Key_Tab, Qt::NoModifier},       {Qt::Key_Left, Qt::NoModifier},
+                {Qt::Key_Home, Qt::NoModifier},      {Qt::Key_End, Qt::NoModifier},
+                {Qt::Key_Return, Qt::NoModifier},    {Qt::Key_A, Qt::ControlModifier},
+                {Qt::Key_Z, Qt::ControlModifier},    {Qt::Key_X, Qt::ControlModifier},
+            };
+            const auto& t = touches[tire(int(std::size(touches)))];
+            quoi = QKeySequence(t.first | t.second).toString();
+            QTest::keyClick(b, t.first, t.second);
+        }
+        note(QString("touche %1 dans %2").arg(quoi, b->objectName()));
+    }
+
+    void caseACocher() {
+        QCheckBox* c = choisit(cases_);
+        if (!c) return;
+        note("clic " + c->objectName());
+        QTest::mouseClick(c, Qt::LeftButton, {}, QPoint(6, c->height() / 2));
+    }
+
+    void bouton() {
+        QPushButton* b = choisit(boutons_);
+        if (!b) return;
+        note("clic " + b->objectName());
+        QTest::mouseClick(b, Qt::LeftButton);
+    }
+
+    void menu() {
+        QList<QAction*> actives;
+        for (QAction* a : actions_)
+            if (a->isEnabled() && a->isVisible()) actives.push_back(a);
+        if (actives.isEmpty()) return;
+        // The step command is what a user presses most, and it takes twelve of them
+        // in a row to finish an arbitration: give it two thirds of the menu events.
+        QAction* a = tire(3) != 0 && actives.contains(fenetre_->Pas_a_Pas)
+                         ? fenetre_->Pas_a_Pas
+                         : actives.at(tire(int(actives.size())));
+        note("menu " + a->objectName());
+        a->trigger();
+    }
+
+    void souris() {
+        VisuPlot* plot = fenetre_->Mode_Trame ? fenetre_->Visu_CAN : fenetre_->Visu_ARB;
+        if (!plot->isVisible()) return;
+        QPoint p(tire(plot->width()), tire(plot->height()));
+        // Half of the presses aim at a text item, where inspection and dragging happen.
+        if (tire(2) && plot->Nb_Annotations() > 0) {
+            const Annotation& a = plot->Annotation_Item(tire(plot->Nb_Annotations()));
+            p = QPoint(int(plot->X_Vers_Pixel(a.x)) + 2, int(plot->Y_Vers_Pixel(a.y)) - 2);
+        }
+        const Qt::MouseButton bouton = tire(6) == 0 ? Qt::MiddleButton : Qt::LeftButton;
+        const QPoint fin(tire(plot->width()), p.y());
+        note(QString("souris %1 (%2,%3)->(%4,%5) sur %6")
+                 .arg(int(bouton)).arg(p.x()).arg(p.y()).arg(fin.x()).arg(fin.y())
+                 .arg(plot->objectName()));
+        QTest::mousePress(plot, bouton, {}, p);
+        QMouseEvent move(QEvent::MouseMove, QPointF(fin), plot->mapToGlobal(QPointF(fin)),
+                         Qt::NoButton, bouton, Qt::NoModifier);
+        QApplication::sendEvent(plot, &move);
+        QTest::mouseRelease(plot, bouton, {}, fin);
+    }
+
+    void colle() {
+        BoiteHexa* b = choisit(boites_);
+        if (!b) return;
+        static const char* textes[] = {"12", "7ff", "1FC00000", "zz", "A5", "0", "123456789", "9"};
+        const QString t = textes[tire(int(std::size(textes)))];
+        QGuiApplication::clipboard()->setText(t);
+        b->setFocus();
+        note(QString("colle \"%1\" dans %2").arg(t, b->objectName()));
+        QTest::keyClick(b, Qt::Key_V, Qt::ControlModifier);
+    }
+
+    void focus() {
+        BoiteHexa* b = choisit(boites_);
+        if (!b) return;
+        note("focus " + b->objectName());
+        b->setFocus(Qt::MouseFocusReason);
+    }
+
+    void note(const QString& s) { journal_.push_back(s); }
+
+    void compteEtats() {
+        atteints.trameStuffee += !fenetre_->Trame_Bin_Stuf->text().isEmpty();
+        atteints.dessinFini += fenetre_->Trace_Fini;
+        atteints.arbitrageFini += fenetre_->Pas_Arb == 13;
+        atteints.messages = int(plateforme_.messages.size());
+    }
+
+    // ---- Invariants ----
+
+    QString verifie() {
+        Form1& f = *fenetre_;
+        if (f.Mode_Trame == f.Mode_Arb) return "not exactly one mode";
+        const bool trame = f.Mode_Trame;
+        if (f.Frame_Trame->isHidden() == trame || f.Frame_simul->isHidden() == trame ||
+            f.Frame_Iden->isHidden() != trame || f.Frame_Arb->isHidden() != trame)
+            return "visible areas do not match the mode";
+        if (QApplication::activeModalWidget()) return "a modal dialog is left open";
+
+        static const QRegularExpression hexa("^[0-9A-F]*$");
+        for (BoiteHexa* b : boites_) {
+            if (b->text().size() > b->maxLength() || !hexa.match(b->text()).hasMatch())
+                return QString("box %1 holds \"%2\"").arg(b->objectName(), b->text());
+        }
+        if (QString faute = verifieTrame(f); !faute.isEmpty()) return faute;
+        if (QString faute = verifieDonnees(f); !faute.isEmpty()) return faute;
+        if (f.Visu_CAN->Courbes().size() > 4 || f.Visu_ARB->Courbes().size() > 4)
+            return "traces pile up on a plot";
+        return {};
+    }
+
+    static QString verifieTrame(Form1& f) {
+        const QString brute = f.Trame_Bin->text();
+        if (brute.isEmpty()) {
+            if (!f.Trame_Bin_Stuf->text().isEmpty()) return "stuffed frame without a raw frame";
+            return {};
+        }
+        QStringList groupes = brute.split(' ');
+        const bool queue = groupes.size() >= 3 && groupes.last() == "1111111" &&
+                           groupes.at(groupes.size() - 2) == "11" &&
+                           groupes.at(groupes.size() - 3).size() == 15;
+        if (queue) groupes = groupes.mid(0, groupes.size() - 2);
+        const QString crc = groupes.last();
+        const std::string avant = sansBlancs(groupes.mid(0, groupes.size() - 1).join(' ')).toStdString();
+        if (crc.size() != 15 || crc15(avant) != crc.toInt(nullptr, 2))
+            return "CRC group of Trame_Bin is not the CRC of its bits: " + brute;
+        if (f.Champ_CRC->text() != QString::number(crc15(avant), 16).toUpper())
+            return "Champ_CRC disagrees with Trame_Bin";
+        const int nbBits = int(avant.size()) + 15 + 9;
+        if (f.Text1->text() != QString::number(nbBits)) return "Text1 disagrees with Trame_Bin";
+
+        const QString stuf = f.Trame_Bin_Stuf->text();
+        if (stuf.isEmpty()) return {};
+        if (!queue) return "stuffed frame shown while the raw frame has no tail";
+        const std::string attendu = stuffed(avant + crc.toStdString()) + "111111111";
+        if (stuf.toStdString() != attendu) return "Trame_Bin_Stuf is not the stuffed Trame_Bin";
+        if (f.Text2->text() != QString::number(stuf.size())) return "Text2 disagrees";
+        const QString dr = f.TrameDR->text();
+        if (dr.size() != stuf.size() - 9 + 10) return "TrameDR has the wrong length";
+        for (int j = 0; j < dr.size(); ++j) {
+            const QChar bit = j < stuf.size() - 9 ? stuf.at(j) : QChar('1');
+            const bool dominant = dr.at(j) == 'D' || dr.at(j) == 's';
+            if (dominant != (bit == '0')) return QString("TrameDR letter %1 disagrees").arg(j + 1);
+        }
+        return {};
+    }
+
+    static QString verifieDonnees(Form1& f) {
+        if (!f.Mode_Trame) return {};
+        const bool requete = f.Check2->isChecked();
+        const int dlc = requete ? 0 : f.Controle->text().toInt();
+        for (int k = 0; k < 8; ++k) {
+            if (!f.Data[k]->isHidden() != (k < dlc))
+                return QString("Data%1 visibility does not follow the DLC").arg(k);
+        }
+        return {};
+    }
+
+    PlateformeFactice plateforme_;
+    std::unique_ptr<Form1> fenetre_;
+    std::mt19937 alea_;
+    QList<BoiteHexa*> boites_;
+    QList<QCheckBox*> cases_;
+    QList<QPushButton*> boutons_;
+    QList<QAction*> actions_;
+    QStringList journal_;
+    int joues_ = 0; // events played, the failing one included
+};
+
+int entier(const char* variable, int defaut) {
+    bool ok = false;
+    const int v = qEnvironmentVariable(variable).toInt(&ok);
+    return ok ? v : defaut;
+}
+
+TEST(Singe, RandomInteractionKeepsEveryInvariant) {
+    std::vector<unsigned> graines = {1, 2, 3, 4, 5};
+    if (qEnvironmentVariableIsSet("VARNEL_MONKEY_SEED"))
+        graines = {unsigned(entier("VARNEL_MONKEY_SEED", 1))};
+    const int parGraine = entier("VARNEL_MONKEY_EVENTS", 20000);
+
+    Singe::Atteints total;
+    for (unsigned graine : graines) {
+        Singe singe(graine);
+        const QString faute = singe.joue(parGraine);
+        total.trameStuffee += singe.atteints.trameStuffee;
+        total.dessinFini += singe.atteints.dessinFini;
+        total.arbitrageFini += singe.atteints.arbitrageFini;
+        total.messages += singe.atteints.messages;
+        if (faute.isEmpty()) continue;
+        const QString chemin = QString("monkey-seed-%1.log").arg(graine);
+        QFile fichier(chemin);
+        if (fichier.open(QIODevice::WriteOnly | QIODevice::Text))
+            QTextStream(&fichier) << singe.journal().join('\n') << '\n';
+        const QStringList fin = singe.journal().mid(std::max<qsizetype>(0, singe.journal().size() - 40));
+        ADD_FAILURE() << "seed " << graine << " after " << singe.joues()
+                      << " events: " << faute.toStdString() << "\nlast events:\n  "
+                      << fin.join("\n  ").toStdString() << "\nfull list: " << chemin.toStdString()
+                      << "\nreplay: VARNEL_MONKEY_SEED=" << graine
+                      << " VARNEL_MONKEY_EVENTS=" << singe.joues();
+        return;
+    }
+    if (parGraine < 5000) return; // a short replay need not reach everything
+    EXPECT_GT(total.trameStuffee, 0);
+    EXPECT_GT(total.dessinFini, 0);
+    EXPECT_GT(total.arbitrageFini, 0);
+    EXPECT_GT(total.messages, 0);
+}
+
+}  // namespace
+}  // namespace varnel
