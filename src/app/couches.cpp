@@ -14,6 +14,7 @@
 
 #include "app/apparence.h"
 #include "app/form1.h"
+#include "simulation/niveaux.h"
 #include "simulation/visu_plot.h"
 
 #include <QAction>
@@ -25,18 +26,8 @@ namespace varnel {
 
 namespace {
 
-constexpr int Bleu = 0xFF0000;
-constexpr int Rouge = 255;
-
-constexpr int Decalage_Cache = 200; // trace offset above the visible range
-constexpr double Y_Cache = 450;     // text Y outside the plot
-constexpr double Y_Idle = 26;       // text item 1, "Idle", over the bus traces
-constexpr double Y_Champs = 90;     // field labels and stuff marks
-
-constexpr int Pos_Emet_Visible = 82;
-constexpr int Pos_Recep_Visible = 62;
-constexpr int Pos_CANH_Visible = 42;
-constexpr int Pos_CANL_Visible = 17;
+using Couleurs::Bleu;
+using Couleurs::Rouge;
 
 // Writes a status label: its subject followed by ON (blue) or OFF (red).
 void Ecrit_Pref(QLabel* label, const QString& sujet, bool on) {
@@ -62,7 +53,7 @@ void Place_Legende_Arb(Form1& f, double y) {
     if (f.Visu_ARB->Nb_Annotations() == 0) return;
     for (int i = 0; i < f.Visu_ARB->Nb_Annotations(); ++i)
         Place_Texte(f.Visu_ARB, i, y);
-    const bool montree = y != Y_Cache;
+    const bool montree = y != bus::YCache;
     f.Af_legend->setEnabled(!montree);
     f.Masquer->setEnabled(montree);
     f.Visu_ARB->Rafraichit();
@@ -84,7 +75,7 @@ void Form1::Connecte_Couches() {
 void Form1::Aff_Emet_Click() {
     if (Aff_Emet->isChecked()) {
         Aff_Emet->setChecked(false);
-        Pos_Emet = Decalage_Cache;
+        Pos_Emet = bus::DecalageCache;
         Decale(Courbe_Emet, Pos_Emet);
         Aff_Emet->setText(QStringLiteral("Afficher Emetteur"));
         Ecrit_Pref(Pref_Em, QStringLiteral("Emetteur"), false);
@@ -92,7 +83,7 @@ void Form1::Aff_Emet_Click() {
         Active_Menu(Legende, false);
     } else {
         Aff_Emet->setChecked(true);
-        Pos_Emet = Pos_Emet_Visible;
+        Pos_Emet = bus::PosEmet;
         Decale(Courbe_Emet, Pos_Emet);
         Ecrit_Pref(Pref_Em, QStringLiteral("Emetteur"), true);
         Aff_Emet->setText(QStringLiteral("Masquer Emetteur"));
@@ -104,7 +95,7 @@ void Form1::Aff_Emet_Click() {
 void Form1::Aff_Recep_Click() {
     const bool montre = !Aff_Recep->isChecked();
     Aff_Recep->setChecked(montre);
-    Pos_Recep = montre ? Pos_Recep_Visible : Decalage_Cache;
+    Pos_Recep = montre ? bus::PosRecep : bus::DecalageCache;
     Decale(Courbe_Recep, Pos_Recep);
     Aff_Recep->setText(montre ? QStringLiteral("Masquer Récepteur")
                               : QStringLiteral("Afficher Récepteur"));
@@ -115,17 +106,17 @@ void Form1::Aff_Recep_Click() {
 void Form1::Aff_Bus_Click() {
     const bool montre = !Aff_Bus->isChecked();
     Aff_Bus->setChecked(montre);
-    Pos_CANH = montre ? Pos_CANH_Visible : Decalage_Cache;
-    Pos_CANL = montre ? Pos_CANL_Visible : Decalage_Cache;
+    Pos_CANH = montre ? bus::PosCANH : bus::DecalageCache;
+    Pos_CANL = montre ? bus::PosCANL : bus::DecalageCache;
     Decale(Courbe_CANH, Pos_CANH);
     Decale(Courbe_CANL, Pos_CANL);
     Aff_Bus->setText(montre ? QStringLiteral("Masquer Bus") : QStringLiteral("Afficher Bus"));
     Ecrit_Pref(Pref_Bus, QStringLiteral("Bus"), montre);
     // The "Idle" text goes with the bus; it comes back only when the legend is on.
     if (!montre) {
-        if (!Place_Texte(Visu_CAN, 1, Y_Cache)) return;
+        if (!Place_Texte(Visu_CAN, 1, bus::YCache)) return;
     } else if (Legend->isChecked()) {
-        if (!Place_Texte(Visu_CAN, 1, Y_Idle)) return;
+        if (!Place_Texte(Visu_CAN, 1, bus::YIdle)) return;
     }
     Visu_CAN->Rafraichit();
 }
@@ -161,30 +152,30 @@ void Form1::Legend_Click() {
 void Form1::Masquer_Click() {
     if (Mode_Trame) {
         for (int i = 2; i < Visu_CAN->Nb_Annotations(); ++i)
-            Place_Texte(Visu_CAN, i, Y_Cache);
-        if (!Place_Texte(Visu_CAN, 1, Y_Cache)) return;
+            Place_Texte(Visu_CAN, i, bus::YCache);
+        if (!Place_Texte(Visu_CAN, 1, bus::YCache)) return;
         Visu_CAN->Rafraichit();
         Af_legend->setEnabled(true);
         Masquer->setEnabled(false);
         Legend->setChecked(false);
         Ecrit_Pref(Pref_Legende, QStringLiteral("Légende"), false);
     }
-    if (Mode_Arb) Place_Legende_Arb(*this, Y_Cache);
+    if (Mode_Arb) Place_Legende_Arb(*this, bus::YCache);
 }
 
 void Form1::Af_legend_Click() {
     if (Mode_Trame) {
         for (int i = 2; i < Visu_CAN->Nb_Annotations(); ++i)
-            Place_Texte(Visu_CAN, i, Y_Champs);
+            Place_Texte(Visu_CAN, i, bus::YChamps);
         // Without a drawing there is no "Idle" text to bring back: leave it out.
-        Place_Texte(Visu_CAN, 1, Y_Idle);
+        Place_Texte(Visu_CAN, 1, bus::YIdle);
         Visu_CAN->Rafraichit();
         Af_legend->setEnabled(false);
         Masquer->setEnabled(true);
         Legend->setChecked(true);
         Ecrit_Pref(Pref_Legende, QStringLiteral("Légende"), true);
     }
-    if (Mode_Arb) Place_Legende_Arb(*this, Y_Champs);
+    if (Mode_Arb) Place_Legende_Arb(*this, bus::YChamps);
 }
 
 } // namespace varnel

@@ -4,6 +4,7 @@
 #include "app/apparence.h"
 #include "app/plateforme.h"
 #include "editor/boite_hexa.h"
+#include "simulation/niveaux.h"
 #include "simulation/visu_plot.h"
 
 #include <QApplication>
@@ -74,7 +75,7 @@ void Form1::Form_Load() {
     // The legend starts hidden.
     Legend->setChecked(false);
     Pref_Legende->setText(QStringLiteral("Légende OFF"));
-    Couleur_Texte(Pref_Legende, 255);
+    Couleur_Texte(Pref_Legende, Couleurs::Rouge);
     Active_Menu(Legende, false);
     Masquer->setEnabled(false);
     Af_legend->setEnabled(false);
@@ -88,10 +89,10 @@ void Form1::Form_Load() {
     Aff_T_Brute->setText(QStringLiteral("Masquer trame brute"));
     Aff_T_Stuff->setText(QStringLiteral("Masquer trame stuffée"));
 
-    Pos_Emet = 82;
-    Pos_CANH = 42;
-    Pos_CANL = 17;
-    Pos_Recep = 62;
+    Pos_Emet = bus::PosEmet;
+    Pos_CANH = bus::PosCANH;
+    Pos_CANL = bus::PosCANL;
+    Pos_Recep = bus::PosRecep;
 
     Ajust_Aff();
     Init_Axe_X();

@@ -25,9 +25,9 @@ constexpr int HauteurClient = 10305;
 
 constexpr int LargeurBandeau = 4535;
 
-constexpr int Rouge = 255;
-constexpr int Bleu = 0xFF0000;
-constexpr int Gris = 0x808080;
+using Couleurs::Bleu;
+using Couleurs::Gris;
+using Couleurs::Rouge;
 
 void place(QWidget* w, int gauche, int haut, int largeur, int hauteur) {
     w->setGeometry(Twips(gauche), Twips(haut), Twips(largeur), Twips(hauteur));

@@ -16,7 +16,7 @@ namespace varnel {
 
 namespace {
 
-constexpr int Noir = 0;
+using Couleurs::Noir;
 
 void Noircit(Courbe* courbe) {
     if (!courbe) return;

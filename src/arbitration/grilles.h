@@ -9,10 +9,10 @@
 
 namespace varnel::arbitrage {
 
-constexpr int Noir = 0;
-constexpr int Rouge = 0x0000FF;
-constexpr int Bleu = 0xFF0000;
-constexpr int Vert = 0x008000;
+using Couleurs::Bleu;
+using Couleurs::Noir;
+using Couleurs::Rouge;
+using Couleurs::Vert;
 
 // A cell keeps its colour and boldness until they are set again; writing its text
 // changes neither.

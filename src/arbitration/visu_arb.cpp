@@ -5,6 +5,7 @@
 #include "app/form1.h"
 #include "arbitration/grilles.h"
 #include "editor/boite_hexa.h"
+#include "simulation/niveaux.h"
 #include "simulation/visu_plot.h"
 
 #include <QAction>
@@ -22,8 +23,6 @@ constexpr double Recessif_Bus = 19;
 constexpr double Dominant_Bus = 4;
 
 constexpr double LargeurBit = 5;
-// A hidden trace is drawn above the visible range rather than removed.
-constexpr double DecalageMasque = 200;
 
 constexpr const char* NomsMasq[4] = {"Noeud1", "Noeud2", "Noeud3", "Bus"};
 
@@ -53,7 +52,7 @@ void Form1::Init_Visu_Arb() {
             courbe->Efface_Points();
         else
             courbe = Visu_ARB->Ajoute_Courbe(nom);
-        courbe->Decalage_Y(masq->isChecked() ? 0 : DecalageMasque);
+        courbe->Decalage_Y(masq->isChecked() ? 0 : bus::DecalageCache);
         courbe->Ajoute_Point(0, haut, couleur);
         courbe->Ajoute_Point(0, haut, couleur);
         courbe->Ajoute_Point(LargeurBit, haut, couleur);
@@ -113,7 +112,7 @@ void Form1::Masq_Click(int k) {
     Courbe* courbe = k < 3 ? Courbe_N[k] : Courbe_Bus;
     const bool montre = item->isChecked();
     item->setChecked(!montre);
-    if (courbe) courbe->Decalage_Y(montre ? DecalageMasque : 0);
+    if (courbe) courbe->Decalage_Y(montre ? bus::DecalageCache : 0);
     item->setText((montre ? QStringLiteral("Afficher ") : QStringLiteral("Masquer ")) +
                   QLatin1String(NomsMasq[k]));
     Visu_ARB->Rafraichit();

@@ -5,6 +5,7 @@
 #include "app/plateforme.h"
 #include "editor/boite_hexa.h"
 #include "editor/editeur.h"
+#include "simulation/visu_plot.h"
 
 #include <QCheckBox>
 
@@ -12,9 +13,9 @@ namespace varnel {
 
 namespace {
 
-constexpr int Noir = 0;
-constexpr int Rouge = 255;
-constexpr int Vert = 0x008000;
+using Couleurs::Noir;
+using Couleurs::Rouge;
+using Couleurs::Vert;
 
 } // namespace
 

@@ -9,6 +9,7 @@
 #include "app/form1.h"
 #include "app/plateforme.h"
 #include "editor/boite_hexa.h"
+#include "simulation/niveaux.h"
 #include "simulation/visu_plot.h"
 
 #include <QAction>
@@ -21,20 +22,9 @@
 namespace varnel {
 namespace {
 
-constexpr int Vert = 0x008000;
-constexpr int Rouge = 0x0000FF;
-constexpr int Noir = 0;
-constexpr int CouleurRecep = 0xFF00FF;
-constexpr int CouleurCANH = 0x0000FF;
-constexpr int CouleurCANL = 0xFF0000;
-
-// Levels of the tail drawn here, relative to each trace's offset.
-constexpr double RecepDominant = 6, RecepRecessif = 16;
-constexpr double CANHDominant = 18, CANHRecessif = 6;
-constexpr double CANLDominant = -9, CANLRecessif = 3;
-
-// Y of the texts: the labels over the traces, "Idle" over the bus, or out of view.
-constexpr double YLabels = 90, YIdle = 26, YCache = 450;
+using Couleurs::Noir;
+using Couleurs::Rouge;
+using Couleurs::Vert;
 
 // The numbers of one frame format that the label routine needs: its label table,
 // the number of header bits (SOF to DLC0, every one labelled), where the CRC labels
@@ -60,11 +50,9 @@ QString Etiquette(const Format& f, int i) {
     return QString::fromStdString(f.lib[i]);
 }
 
-// Number shown in a box: decimal digits, anything else counts as 0.
+// Number shown in a box, read as the classic Val reads it.
 int Valeur(const QLineEdit* boite) {
-    bool ok = false;
-    const int v = boite->text().trimmed().toInt(&ok);
-    return ok ? v : 0;
+    return static_cast<int>(bus::Valeur(boite->text()));
 }
 
 bool Est_Stuff(const QString& symbole) {
@@ -91,7 +79,7 @@ void Aff_Champ(Form1& w, const Format& f) {
     auto place = [&](int index) {
         w.Aff_Texte(w.Pos_X + w.Decal_Champ, w.Pos_Y_Texte, Etiquette(f, index), 90, Vert);
     };
-    auto recepteur = [&](double x, double y) { w.Courbe_Recep->Ajoute_Point(x, y, CouleurRecep); };
+    auto recepteur = [&](double x, double y) { w.Courbe_Recep->Ajoute_Point(x, y, bus::Recep.couleur); };
     const double x = w.Pos_X;
 
     // Arbitration and control fields: every bit has its name.
@@ -124,11 +112,11 @@ void Aff_Champ(Form1& w, const Format& f) {
             place(w.Num_Etiq);
         } else if (w.Cpt_Bit < 14) {
             ++w.Cpt_Bit;
-            recepteur(x, RecepRecessif);
+            recepteur(x, bus::Recep.recessif);
         } else {
             place(w.Num_Etiq);
             w.Cpt_Bit = -1;
-            recepteur(x, RecepRecessif);
+            recepteur(x, bus::Recep.recessif);
             w.T.Nb_Egaux = 0;
             w.Cpt_Octet = w.DLC_Pas + 1;
             w.CRC_Fini = true;
@@ -150,27 +138,27 @@ void Aff_Champ(Form1& w, const Format& f) {
     case -1: // CRC delimiter
         place(w.Num_Etiq);
         w.Cpt_Bit = 0;
-        recepteur(x, RecepRecessif);
+        recepteur(x, bus::Recep.recessif);
         w.Phase_Ack = true;
         break;
     case 0: // ACK slot
         place(w.Num_Etiq);
         w.T.Nb_Egaux = 0;
         w.Cpt_Bit = 1;
-        front(w.Courbe_Recep, RecepRecessif, RecepDominant, CouleurRecep);
+        front(w.Courbe_Recep, bus::Recep.recessif, bus::Recep.dominant, bus::Recep.couleur);
         if (bus) {
-            front(w.Courbe_CANH, CANHRecessif, CANHDominant, CouleurCANH);
-            front(w.Courbe_CANL, CANLRecessif, CANLDominant, CouleurCANL);
+            front(w.Courbe_CANH, bus::CANH.recessif, bus::CANH.dominant, bus::CANH.couleur);
+            front(w.Courbe_CANL, bus::CANL.recessif, bus::CANL.dominant, bus::CANL.couleur);
         }
         break;
     case 1: // ACK delimiter
         place(w.Num_Etiq);
         w.T.Nb_Egaux = 0;
         w.Cpt_Bit = 2;
-        front(w.Courbe_Recep, RecepDominant, RecepRecessif, CouleurRecep);
+        front(w.Courbe_Recep, bus::Recep.dominant, bus::Recep.recessif, bus::Recep.couleur);
         if (bus) {
-            front(w.Courbe_CANH, CANHDominant, CANHRecessif, CouleurCANH);
-            front(w.Courbe_CANL, CANLDominant, CANLRecessif, CouleurCANL);
+            front(w.Courbe_CANH, bus::CANH.dominant, bus::CANH.recessif, bus::CANH.couleur);
+            front(w.Courbe_CANL, bus::CANL.dominant, bus::CANL.recessif, bus::CANL.couleur);
         }
         w.Phase_Ack = false;
         break;
@@ -178,7 +166,7 @@ void Aff_Champ(Form1& w, const Format& f) {
         place(w.Num_Etiq);
         w.T.Nb_Egaux = 0;
         w.Cpt_Bit = 3;
-        recepteur(x, RecepRecessif);
+        recepteur(x, bus::Recep.recessif);
         break;
     case 3:
     case 4:
@@ -187,13 +175,13 @@ void Aff_Champ(Form1& w, const Format& f) {
     case 7:
         w.T.Nb_Egaux = 0;
         ++w.Cpt_Bit;
-        recepteur(x, RecepRecessif);
+        recepteur(x, bus::Recep.recessif);
         break;
     case 8: // last end-of-frame bit
         place(f.dernier_eof);
         w.Cpt_Bit = 0;
         w.T.Nb_Egaux = 0;
-        recepteur(x, RecepRecessif);
+        recepteur(x, bus::Recep.recessif);
         w.Phase_Ack = false;
         w.CRC_Fini = false;
         break;
@@ -288,9 +276,9 @@ void Form1::Pas_a_Pas_Click() {
     if (Num_Bit == 0) {
         Num_Bit = 1;
         Trace_SOF();
-        Pos_Y_Texte = legende ? YIdle : YCache;
+        Pos_Y_Texte = legende ? bus::YIdle : bus::YCache;
         Aff_Texte(Decal_Texte, Pos_Y_Texte, "Idle", 0, Vert);
-        Pos_Y_Texte = legende ? YLabels : YCache;
+        Pos_Y_Texte = legende ? bus::YChamps : bus::YCache;
         Aff_Texte(Decal_Texte + 12, Pos_Y_Texte, Etiquette(format, Num_Etiq), 90, Rouge);
         ++Num_Etiq;
         Trame_Pas.remove(0, 1);
@@ -327,7 +315,7 @@ void Form1::Pas_a_Pas_Click() {
         Trace_Dominant();
     else if (sym == "r")
         Trace_Recessif();
-    Pos_Y_Texte = legende ? YLabels : YCache;
+    Pos_Y_Texte = legende ? bus::YChamps : bus::YCache;
     if (Check1->isChecked())
         Aff_Champ_Ext();
     else

@@ -2,6 +2,7 @@
 // that draw one bit cell (5 X units) at a time.
 #include "app/form1.h"
 #include "editor/boite_hexa.h"
+#include "simulation/niveaux.h"
 #include "simulation/visu_plot.h"
 
 #include <QAction>
@@ -10,26 +11,20 @@
 
 namespace varnel {
 
-namespace {
-
-// One trace of the signal plot: its levels relative to its offset.
-struct Niveaux {
-    int couleur;
-    double dominant;
-    double recessif;
-};
-constexpr Niveaux Emet{0x008000, 0, 10};
-constexpr Niveaux CANH{0x0000FF, 18, 6};
-constexpr Niveaux CANL{0xFF0000, -9, 3};
-constexpr Niveaux Recep{0xFF00FF, 6, 16};
-
-// Numeric value of a text the way the classic Val reads it: the leading number,
-// 0 when there is none ("" -> 0, "7" -> 7, "A" -> 0).
-double Valeur(const QString& texte) {
+double bus::Valeur(const QString& texte) {
     static const QRegularExpression nombre(QStringLiteral("^\\s*[+-]?(\\d+\\.?\\d*|\\.\\d+)"));
     const QRegularExpressionMatch m = nombre.match(texte);
     return m.hasMatch() ? m.captured(0).trimmed().toDouble() : 0;
 }
+
+namespace {
+
+using bus::CANH;
+using bus::CANL;
+using bus::Emet;
+using bus::Niveaux;
+using bus::Recep;
+using bus::Valeur;
 
 // A vertical grid line at every bit boundary that any frame can reach (200 bits).
 void Grille_Bits(VisuPlot* plot) {
@@ -178,8 +173,8 @@ void Form1::Trace_Stuff() {
         Cellule_Bit(Courbe_CANH, CANH, x, recessif ? CANH.recessif : CANH.dominant, true);
         Cellule_Bit(Courbe_CANL, CANL, x, recessif ? CANL.recessif : CANL.dominant, true);
     }
-    Pos_Y_Texte = Legend->isChecked() ? 90 : 450;
-    Aff_Texte(x - 2 + Decal_Texte, Pos_Y_Texte, "S", 0, 0xFF0000);
+    Pos_Y_Texte = Legend->isChecked() ? bus::YChamps : bus::YCache;
+    Aff_Texte(x - 2 + Decal_Texte, Pos_Y_Texte, "S", 0, Couleurs::Bleu);
     Pos_X = x + 5;
 }
 

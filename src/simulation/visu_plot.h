@@ -21,6 +21,15 @@ namespace varnel {
 // 0x00BBGGRR -> QColor. The one place where the program's colour layout is read.
 QColor couleurQt(int bgr);
 
+// The colours the program names, as 0x00BBGGRR.
+namespace Couleurs {
+inline constexpr int Noir = 0;
+inline constexpr int Rouge = 0x0000FF;
+inline constexpr int Vert = 0x008000;
+inline constexpr int Bleu = 0xFF0000;
+inline constexpr int Gris = 0x808080;
+} // namespace Couleurs
+
 struct PointTrace {
     double x = 0;
     double y = 0;    // relative to the trace's offset

@@ -1,0 +1,162 @@
+// Benchmarks, each printed as a ratio against a reference measured in the same run:
+// what a user waits for (a keystroke, an instant drawing, a recolouring, a mode
+// switch) against one repaint of the plot it ends up showing.
+#include "app/form1.h"
+#include "editor/boite_hexa.h"
+#include "plateforme_factice.h"
+#include "simulation/visu_plot.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QTest>
+#include <benchmark/benchmark.h>
+
+#include <map>
+#include <memory>
+
+namespace varnel {
+namespace {
+
+// The frame that costs the most to draw: extended, eight data bytes, and as many
+// stuff bits as the fields allow (long runs of zeros).
+const char* const IdentifiantLong = "00000000";
+const char* const OctetLong = "00";
+
+struct Banc {
+    PlateformeFactice plateforme;
+    std::unique_ptr<Form1> f;
+    Banc() {
+        f = std::make_unique<Form1>(plateforme);
+        f->show();
+        QCoreApplication::processEvents();
+    }
+    void tramePlusLongue(bool legende) {
+        if (legende != f->Legend->isChecked()) f->Legend->trigger();
+        if (!f->Check1->isChecked()) f->Check1->click();
+        QTest::keyClicks(f->Identifiant, IdentifiantLong);
+        f->Controle->selectAll(); // the box holds its one digit: type over it
+        QTest::keyClicks(f->Controle, "8");
+        for (int k = 0; k < 8; ++k) QTest::keyClicks(f->Data[k], OctetLong);
+    }
+    // One full repaint of a plot, as the event loop does it.
+    static void repeint(VisuPlot* plot) {
+        plot->replot(QCustomPlot::rpImmediateRefresh);
+        QCoreApplication::processEvents();
+    }
+};
+
+void RepaintEmptySignalPlot(benchmark::State& state) {
+    Banc b;
+    for (auto _ : state) Banc::repeint(b.f->Visu_CAN);
+}
+BENCHMARK(RepaintEmptySignalPlot)->Unit(benchmark::kMicrosecond);
+
+void KeystrokeInIdentifier(benchmark::State& state) {
+    Banc b;
+    QTest::keyClicks(b.f->Identifiant, "12");
+    for (auto _ : state) {
+        QTest::keyClick(b.f->Identifiant, '3'); // completes the identifier: full rebuild
+        QCoreApplication::processEvents();       // the queued repaint
+        state.PauseTiming();
+        QTest::keyClick(b.f->Identifiant, Qt::Key_Backspace);
+        QCoreApplication::processEvents();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(KeystrokeInIdentifier)->Unit(benchmark::kMicrosecond);
+
+void RepaintLongestFrame(benchmark::State& state) {
+    Banc b;
+    b.tramePlusLongue(true);
+    b.f->Instantanne->trigger();
+    QCoreApplication::processEvents();
+    for (auto _ : state) Banc::repeint(b.f->Visu_CAN);
+}
+BENCHMARK(RepaintLongestFrame)->Unit(benchmark::kMicrosecond);
+
+void InstantLongestFrame(benchmark::State& state) {
+    Banc b;
+    b.tramePlusLongue(true);
+    for (auto _ : state) {
+        b.f->Instantanne_Click();
+        QCoreApplication::processEvents();
+    }
+}
+BENCHMARK(InstantLongestFrame)->Unit(benchmark::kMicrosecond);
+
+void BlackAndWhiteLongestFrame(benchmark::State& state) {
+    Banc b;
+    b.tramePlusLongue(true);
+    for (auto _ : state) {
+        state.PauseTiming();
+        b.f->Instantanne_Click();
+        QCoreApplication::processEvents();
+        state.ResumeTiming();
+        b.f->Noir_Blanc_Click();
+        QCoreApplication::processEvents();
+    }
+}
+BENCHMARK(BlackAndWhiteLongestFrame)->Unit(benchmark::kMicrosecond);
+
+void ModeSwitchRoundTrip(benchmark::State& state) {
+    Banc b;
+    for (auto _ : state) {
+        b.f->Simulation_arbitrage->trigger();
+        QCoreApplication::processEvents();
+        b.f->Simulation_trame->trigger();
+        QCoreApplication::processEvents();
+    }
+}
+BENCHMARK(ModeSwitchRoundTrip)->Unit(benchmark::kMicrosecond);
+
+void EngineLongestFrame(benchmark::State& state) {
+    Trame t;
+    const auto r = Regle_Identifiant(IdentifiantLong, true);
+    t.Bits_ID = r.Bits_ID;
+    t.Bits_Ctrl = "00" + Hexa_Bin("8");
+    for (auto& d : t.Bits_D) d = Hexa_Bin(OctetLong);
+    for (auto _ : state) benchmark::DoNotOptimize(t.Construit_Trame("8", true));
+    state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(EngineLongestFrame);
+
+// Collects each benchmark's mean real time to print the ratios after the table.
+class Rapport : public benchmark::ConsoleReporter {
+public:
+    std::map<std::string, double> temps; // nanoseconds per iteration
+    void ReportRuns(const std::vector<Run>& runs) override {
+        for (const Run& r : runs)
+            temps[r.benchmark_name()] = r.GetAdjustedRealTime() *
+                                        (r.time_unit == benchmark::kMicrosecond ? 1e3 : 1.0);
+        ConsoleReporter::ReportRuns(runs);
+    }
+};
+
+}  // namespace
+}  // namespace varnel
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    varnel::Rapport rapport;
+    benchmark::RunSpecifiedBenchmarks(&rapport);
+    auto& t = rapport.temps;
+    auto ratio = [&](const char* quoi, const char* ref, const char* texte) {
+        if (t.count(quoi) && t.count(ref) && t[ref] > 0)
+            std::printf("%-58s %6.2f\n", texte, t[quoi] / t[ref]);
+    };
+    std::printf("\nRatios (same run, offscreen platform):\n");
+    ratio("KeystrokeInIdentifier", "RepaintEmptySignalPlot",
+          "keystroke in Identifiant / repaint of the empty plot");
+    ratio("InstantLongestFrame", "RepaintLongestFrame",
+          "Instantanné, longest frame / repaint of that drawing");
+    ratio("BlackAndWhiteLongestFrame", "RepaintLongestFrame",
+          "Noir et Blanc / repaint of that drawing");
+    ratio("ModeSwitchRoundTrip", "RepaintLongestFrame",
+          "arbitration mode and back / repaint of the longest drawing");
+    if (t.count("EngineLongestFrame"))
+        std::printf("%-58s %6.0f\n", "engine: longest frames computed per second",
+                    1e9 / t["EngineLongestFrame"]);
+    return 0;
+}
