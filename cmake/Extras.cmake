@@ -41,12 +41,13 @@ add_custom_command(
 add_custom_target(varnel_guide ALL DEPENDS "${VARNEL_GUIDE_PDF}")
 
 # ---- Installation ------------------------------------------------------------------------
-# The window looks for its guide in its own directory, then in ../share/doc/varnel.
+# The window looks for its guide in its own directory, then in ../share/varnel (not
+# under share/doc: a program must keep working where documentation is not installed).
 if(TARGET varnel)
     install(TARGETS varnel RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 endif()
 install(TARGETS varnel-trame RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-install(FILES "${VARNEL_GUIDE_PDF}" DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/varnel)
+install(FILES "${VARNEL_GUIDE_PDF}" DESTINATION ${CMAKE_INSTALL_DATADIR}/varnel)
 install(FILES ${CMAKE_SOURCE_DIR}/resources/varnel.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 # The window's own icon (64 x 64) and the same drawing at 256 x 256 for large views.

@@ -33,10 +33,12 @@ convert -size 759x187 gradient:'#eaf1fb-#c9d9ef' \
   -fill none -stroke '#7d93b8' -strokewidth 3 -draw 'rectangle 1,1 757,185' \
   bandeau.png
 
-# The icon: a dominant pulse on the two bus wires, on a blue tile.
-convert -size 64x64 xc:none \
-  -fill '#1b3f7a' -stroke none -draw 'roundrectangle 1,1 62,62 12,12' \
-  -fill none -strokewidth 5 \
-  -stroke '#ff5a4a' -draw 'line 6,30 20,30 line 20,30 20,16 line 20,16 44,16 line 44,16 44,30 line 44,30 58,30' \
-  -stroke '#7fb0ff' -draw 'line 6,36 20,36 line 20,36 20,50 line 20,50 44,50 line 44,50 44,36 line 44,36 58,36' \
-  varnel.png
+# The icon: a dominant pulse on the two bus wires, on a blue tile. Drawn once at
+# 256 x 256 (installed as is for large views) and scaled down for the window.
+convert -size 256x256 xc:none \
+  -fill '#1b3f7a' -stroke none -draw 'roundrectangle 4,4 251,251 48,48' \
+  -fill none -strokewidth 20 \
+  -stroke '#ff5a4a' -draw 'stroke-linejoin round stroke-linecap round polyline 24,120 80,120 80,64 176,64 176,120 232,120' \
+  -stroke '#7fb0ff' -draw 'stroke-linejoin round stroke-linecap round polyline 24,144 80,144 80,200 176,200 176,144 232,144' \
+  ../icons/varnel.png
+convert ../icons/varnel.png -resize 64x64 varnel.png

@@ -84,10 +84,10 @@ void Form1::Copie_PP_Click() {
 QString Form1::Chemin_Aide() const {
     const QString nom = QStringLiteral("Utilisation de Varnel.pdf");
     const QDir programme(QCoreApplication::applicationDirPath());
-    // Beside the program in the build tree, in the documentation folder once installed.
+    // Beside the program in the build tree, in the program's data folder once installed.
     const QString chemins[] = {
         programme.filePath(nom),
-        QDir::cleanPath(programme.filePath(QStringLiteral("../share/doc/varnel/") + nom)),
+        QDir::cleanPath(programme.filePath(QStringLiteral("../share/varnel/") + nom)),
     };
     for (const QString& chemin : chemins)
         if (QFileInfo(chemin).isFile()) return chemin;
