@@ -7,11 +7,13 @@
 #include <QMessageBox>
 #include <QPainter>
 #include <QPrintDialog>
+#include <QPrinter>
 #include <QUrl>
 
 namespace varnel {
 
-PlateformeQt::PlateformeQt() : imprimante_(QPrinter::HighResolution) {}
+PlateformeQt::PlateformeQt() = default;
+PlateformeQt::~PlateformeQt() = default;
 
 Plateforme::Reponse PlateformeQt::message(const QString& texte, const QString& titre, Icone icone,
                                           Boutons boutons) {
@@ -39,14 +41,15 @@ QImage PlateformeQt::imagePressePapier() const {
 }
 
 bool PlateformeQt::choisitImprimante() {
-    QPrintDialog dialogue(&imprimante_, fenetre_);
+    if (!imprimante_) imprimante_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    QPrintDialog dialogue(imprimante_.get(), fenetre_);
     return dialogue.exec() == QDialog::Accepted;
 }
 
 bool PlateformeQt::imprime(const QImage& image) {
-    if (image.isNull()) return false;
+    if (image.isNull() || !imprimante_) return false;
     QPainter peintre;
-    if (!peintre.begin(&imprimante_)) return false;
+    if (!peintre.begin(imprimante_.get())) return false;
     // The picture fills the page width, keeping its proportions (a picture taller than
     // the page would be shrunk to the page height).
     const QSize taille = image.size().scaled(peintre.viewport().size(), Qt::KeepAspectRatio);

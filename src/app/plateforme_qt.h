@@ -5,14 +5,18 @@
 #include "app/plateforme.h"
 
 #include <QPointer>
-#include <QPrinter>
 #include <QWidget>
+
+#include <memory>
+
+class QPrinter;
 
 namespace varnel {
 
 class PlateformeQt : public Plateforme {
 public:
     PlateformeQt();
+    ~PlateformeQt() override;
 
     // The window that owns the dialogs (the main window, once it exists).
     void setFenetre(QWidget* fenetre) { fenetre_ = fenetre; }
@@ -28,7 +32,9 @@ public:
 
 private:
     QPointer<QWidget> fenetre_;
-    QPrinter imprimante_;
+    // Made at the first print: setting up a printer loads the print system, which
+    // would slow down every start of the program.
+    std::unique_ptr<QPrinter> imprimante_;
 };
 
 } // namespace varnel
