@@ -59,6 +59,18 @@ void Place_Legende_Arb(Form1& f, double y) {
     f.Visu_ARB->Rafraichit();
 }
 
+// Shows or hides a frame display (its bits and its count). Its check mark is set
+// while the display is hidden.
+void Bascule_Affichage(QAction* item, QLineEdit* trame, QLineEdit* nb, QLabel* pref,
+                       const QString& sujet) {
+    const bool cache = !item->isChecked();
+    item->setChecked(cache);
+    trame->setVisible(!cache);
+    nb->setVisible(!cache);
+    item->setText((cache ? QStringLiteral("Afficher ") : QStringLiteral("Masquer ")) + sujet);
+    Ecrit_Pref(pref, sujet.left(1).toUpper() + sujet.mid(1), !cache);
+}
+
 } // namespace
 
 void Form1::Connecte_Couches() {
@@ -122,23 +134,11 @@ void Form1::Aff_Bus_Click() {
 }
 
 void Form1::Aff_T_Brute_Click() {
-    const bool cache = !Aff_T_Brute->isChecked();
-    Aff_T_Brute->setChecked(cache);
-    Trame_Bin->setVisible(!cache);
-    Text1->setVisible(!cache);
-    Aff_T_Brute->setText(cache ? QStringLiteral("Afficher trame brute")
-                               : QStringLiteral("Masquer trame brute"));
-    Ecrit_Pref(Pref_TB, QStringLiteral("Trame brute"), !cache);
+    Bascule_Affichage(Aff_T_Brute, Trame_Bin, Text1, Pref_TB, QStringLiteral("trame brute"));
 }
 
 void Form1::Aff_T_Stuff_Click() {
-    const bool cache = !Aff_T_Stuff->isChecked();
-    Aff_T_Stuff->setChecked(cache);
-    Trame_Bin_Stuf->setVisible(!cache);
-    Text2->setVisible(!cache);
-    Aff_T_Stuff->setText(cache ? QStringLiteral("Afficher trame stuffée")
-                               : QStringLiteral("Masquer trame stuffée"));
-    Ecrit_Pref(Pref_TS, QStringLiteral("Trame stuffée"), !cache);
+    Bascule_Affichage(Aff_T_Stuff, Trame_Bin_Stuf, Text2, Pref_TS, QStringLiteral("trame stuffée"));
 }
 
 void Form1::Legend_Click() {
