@@ -1,190 +1,181 @@
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <functional>
 #include <map>
-#include <sys/stat.h>
+#include <regex>
+#include <string>
+#include <tuple>
+#include <vector>
 
-#include "outils.h"
+// What a shell command line writes on its standard output.
+static std::string Shell(const std::string& ligne) {
+    std::string sortie;
+    FILE* f = popen(ligne.c_str(), "r");
+    for (int c; (c = fgetc(f)) != EOF;)
+        sortie += static_cast<char>(c);
+    pclose(f);
+    return sortie;
+}
 
-using essai::Lance;
-using essai::Resultat;
+// Runs varnel-trame: what it writes on stdout and stderr, then its exit status on a last line.
+static std::string Lance(const std::vector<std::string>& arguments) {
+    std::string ligne = VARNEL_BUILD_DIR "/varnel-trame";
+    for (const std::string& a : arguments)
+        ligne += " '" + a + "'";
+    return Shell(ligne + " 2>&1; echo $?");
+}
+
+struct Dossier {
+    std::string modele = (std::filesystem::temp_directory_path() / "varnel-essai-XXXXXX").string();
+    const std::filesystem::path chemin = mkdtemp(modele.data());
+    ~Dossier() { std::filesystem::remove_all(chemin); }
+    long Fichiers() const { return std::distance(std::filesystem::directory_iterator(chemin), {}); }
+};
+
+static std::string Champ(const std::string& sortie, const std::string& nom) {
+    const size_t debut = sortie.find(nom + ": ") + nom.size() + 2;
+    return sortie.substr(debut, sortie.find('\n', debut) - debut);
+}
+
+// Reads a VCD back: its $timescale, and each signal sampled in the middle of every bit.
+static std::map<std::string, std::string> Relit(const std::string& chemin, double bit) {
+    std::map<std::string, std::string> noms, bits; // identifier code -> signal name
+    std::map<std::string, std::map<double, char, std::greater<>>> changements; // latest first
+    double t = 0;
+    std::ifstream in(chemin);
+    for (std::string mot, type, largeur, code; in >> mot;) {
+        if (mot == "$timescale")
+            for (std::string m; in >> m && m != "$end";)
+                bits[mot] += (bits[mot].empty() ? "" : " ") + m;
+        else if (mot == "$var" && in >> type >> largeur >> code)
+            in >> noms[code];
+        else if (mot[0] == '#')
+            t = std::stod(mot.substr(1));
+        else if ((mot[0] == '0' || mot[0] == '1') && noms.count(mot.substr(1)))
+            changements[noms[mot.substr(1)]][t] = mot[0];
+    }
+    for (const auto& [nom, c] : changements)
+        for (double milieu = bit / 2; milieu < t; milieu += bit)
+            bits[nom] += c.lower_bound(milieu) == c.end() ? 'x' : c.lower_bound(milieu)->second;
+    return bits;
+}
 
 TEST(Sortie, ExempleStandard123) {
-    const Resultat r = Lance({"123"});
-    EXPECT_EQ(r.statut, 0);
-    EXPECT_EQ(r.erreurs, "");
-    EXPECT_EQ(r.sortie, "Trame brute: 0 00100100011 0 000000 110100001011000 11 1111111\n"
-                        "Nb bits: 43\n"
-                        "CRC: 6858\n"
-                        "Trame stuffée: 00010010001100000100110100001011000111111111\n"
-                        "Nb bits stuffée: 44\n"
-                        "Symboles: DDDrDDrDDDrrDDDDDSDDrrDrDDDDrDrrDDDrrrrrrrrrr\n");
+    EXPECT_EQ(Lance({"123"}), "Trame brute: 0 00100100011 0 000000 110100001011000 11 1111111\n"
+                              "Nb bits: 43\n"
+                              "CRC: 6858\n"
+                              "Trame stuffée: 00010010001100000100110100001011000111111111\n"
+                              "Nb bits stuffée: 44\n"
+                              "Symboles: DDDrDDrDDDrrDDDDDSDDrrDrDDDDrDrrDDDrrrrrrrrrr\n"
+                              "0\n");
 }
 
-TEST(Sortie, DlcOctetsEtRequetes) {
-    struct Cas {
-        std::vector<std::string> arguments;
-        std::string id;
-        bool etendue, requete;
-        int dlc;
-        std::vector<std::string> octets;
+// Options, DLC, bytes and remote frames give the expected raw frame. The VCD holds idle, the
+// stuffed frame, CRC delimiter, ACK slot (dominant on can_rx), ACK delimiter, EOF, idle.
+TEST(Sortie, OptionsEtVCD) {
+    const std::string
+        ab = "0 00100100011 0 000001 10101011 110011001101111 11 1111111",
+        ef = "0 11111101111 0 000010 00000001 11111111 001100101110110 11 1111111",
+        r8 = "0 11010101111 11 001101111011110000 1 001000         011010010101101 11 1111111",
+        r3 = "0 00000000000 11 000000000000000000 1 000011    011111011100111 11 1111111";
+    const std::tuple<std::vector<std::string>, double, std::string> cas[] = {
+        {{"123", "ab"}, 500000, ab},
+        {{"-d", "1", "123", "AB", "--debit", "125000"}, 125000, ab},
+        {{"--dlc=2", "7ef", "01", "ff", "--debit=300000"}, 300000, ef},
+        {{"-d2", "7EF", "01", "FF", "--debit", "1000000000"}, 1e9, ef},
+        {{"-r", "-d", "2", "123"}, 500000, "0 00100100011 1 000010   101010100110110 11 1111111"},
+        {{"--requete", "--dlc", "8", "--etendue", "1abcdef0"}, 500000, r8},
+        {{"-er", "-d", "3", "00000000"}, 500000, r3},
     };
-    const Cas cas[] = {
-        {{"123", "ab"}, "123", false, false, 1, {"AB"}},
-        {{"-d", "1", "123", "AB"}, "123", false, false, 1, {"AB"}},
-        {{"--dlc=2", "7ef", "01", "ff"}, "7EF", false, false, 2, {"01", "FF"}},
-        {{"-d2", "7EF", "01", "FF"}, "7EF", false, false, 2, {"01", "FF"}},
-        {{"123", "00", "11", "22", "33", "44", "55", "66", "77"},
-         "123",
-         false,
-         false,
-         8,
-         {"00", "11", "22", "33", "44", "55", "66", "77"}},
-        {{"-r", "123"}, "123", false, true, 0, {}},
-        {{"-r", "-d", "2", "123"}, "123", false, true, 2, {}},
-        {{"--requete", "--dlc", "8", "--etendue", "1abcdef0"}, "1ABCDEF0", true, true, 8, {}},
-        {{"-er", "-d", "3", "00000000"}, "00000000", true, true, 3, {}},
-        {{"-e", "12345678", "01", "02", "03"}, "12345678", true, false, 3, {"01", "02", "03"}},
-        {{"--", "000"}, "000", false, false, 0, {}},
-    };
-    for (const Cas& c : cas) {
-        const Resultat r = Lance(c.arguments);
-        const std::string quoi = c.arguments.back();
-        EXPECT_EQ(r.statut, 0) << quoi << r.erreurs;
-        EXPECT_EQ(r.erreurs, "") << quoi;
-        EXPECT_EQ(r.sortie, essai::Six_Lignes(
-                                essai::Trame_Moteur(c.id, c.etendue, c.requete, c.dlc, c.octets)))
-            << quoi;
-    }
-    // A remote frame carries its DLC but no data: three blanks before the CRC group.
-    EXPECT_NE(Lance({"-r", "-d", "2", "123"}).sortie.find("1 000010   "), std::string::npos);
-}
+    for (auto [arguments, debit, brute] : cas) {
+        SCOPED_TRACE(arguments[0] + " " + arguments[1]);
+        Dossier d;
+        const std::string f = (d.chemin / "trame.vcd").string();
+        std::ofstream(f) << "ancien contenu\n"; // replaced
+        arguments.insert(arguments.end(), {"--vcd", f});
+        const std::string r = Lance(arguments);
+        ASSERT_EQ(r.rfind("\n0\n"), r.size() - 3) << r;
+        EXPECT_EQ(Champ(r, "Trame brute"), brute);
+        EXPECT_EQ(d.Fichiers(), 1);
 
-TEST(Sortie, Aide) {
-    for (const char* option : {"-h", "--help"}) {
-        const Resultat r = Lance({option});
-        EXPECT_EQ(r.statut, 0);
-        EXPECT_EQ(r.erreurs, "");
-        EXPECT_EQ(r.sortie, varnel::Usage_Varnel_Trame());
-        EXPECT_NE(r.sortie.find("--vcd FICHIER"), std::string::npos);
+        const std::string stuffee = Champ(r, "Trame stuffée");
+        const std::string tx =
+            std::string(11, '1') + stuffee.substr(0, stuffee.size() - 9) + std::string(13, '1');
+        const std::string rx = tx.substr(0, tx.size() - 12) + "0" + std::string(11, '1');
+        const std::map<std::string, std::string> attendu = {
+            {"$timescale", "1 ns"}, {"can_tx", tx}, {"can_rx", rx}};
+        EXPECT_EQ(Relit(f, 1e9 / debit), attendu);
     }
 }
 
+// Refusals: one stderr line naming the problem, no stdout, status 2, no VCD file left behind.
 TEST(Refus, EntreesInvalides) {
-    const std::string sept = "Valeur non conforme à la norme CAN2.0A: Les 7 bits de poids fort "
-                             "de l'identifiant ne doivent pas être tous récessifs! Au moins 1 "
-                             "doit être un bit dominant.";
-    struct Cas {
-        std::vector<std::string> arguments;
-        std::string message; // the whole line after "varnel-trame: ", or a part of it
-        bool entier;
-    };
-    const Cas cas[] = {
-        {{}, "il manque l'identifiant", false},
-        {{"12G"}, "l'identifiant « 12G » n'est pas une valeur hexadécimale", true},
-        {{"12"}, "l'identifiant « 12 » a 2 chiffres hexadécimaux, il en faut 3", false},
-        {{"1234"}, "a 4 chiffres hexadécimaux, il en faut 3", false},
-        {{""}, "a 0 chiffre hexadécimal, il en faut 3", false},
-        {{"-e", "123"}, "a 3 chiffres hexadécimaux, il en faut 8 en trame étendue", false},
-        {{"7F0"}, sept, true},
-        {{"7ff"}, sept, true},
-        {{"800"},
-         "Valeur non conforme à la norme CAN2.0A: En mode standard, la longueur du champ "
-         "identifiant est de 11 bits!",
-         true},
-        {{"-e", "1FC00000"}, "Valeur non conforme à la norme CAN2.0B: Les 7 bits", false},
+    Dossier d;
+    const std::string absent = (d.chemin / "absent" / "f.vcd").string(),
+                      a = "Valeur non conforme à la norme CAN2.0A: ";
+    const std::pair<std::vector<std::string>, std::string> cas[] = {
+        {{}, "il manque l'identifiant (varnel-trame --help affiche l'aide)"},
+        {{"12G"}, "l'identifiant « 12G » n'est pas une valeur hexadécimale"},
+        {{"-e", "123"},
+         "l'identifiant « 123 » a 3 chiffres hexadécimaux, il en faut 8 en trame étendue"},
+        {{"7F0"},
+         a + "Les 7 bits de poids fort de l'identifiant ne doivent pas être tous "
+             "récessifs! Au moins 1 doit être un bit dominant."},
+        {{"800"}, a + "En mode standard, la longueur du champ identifiant est de 11 bits!"},
         {{"-e", "20000000"},
-         "Valeur non conforme à la norme CAN2.0B: En mode étendu, la longueur du champ "
-         "identifiant est de 29 bits!",
-         true},
-        {{"-d", "9", "123"}, "le DLC doit être un nombre de 0 à 8, pas « 9 »", true},
-        {{"-d", "-1", "123"}, "le DLC doit être un nombre de 0 à 8, pas « -1 »", true},
-        {{"--dlc=", "123"}, "le DLC doit être un nombre de 0 à 8, pas «  »", true},
-        {{"-d", "A", "123"}, "le DLC doit être", false},
-        {{"123", "-d"}, "l'option -d attend une valeur", true},
-        {{"123", "--vcd"}, "l'option --vcd attend une valeur", true},
-        {{"-d", "2", "123", "01"}, "le DLC 2 demande 2 octets de données, 1 donné", true},
-        {{"-d", "1", "123", "01", "02"}, "le DLC 1 demande 1 octet de données, 2 donnés", true},
-        {{"-d", "0", "123", "01"}, "le DLC 0 demande", false},
+         "Valeur non conforme à la norme CAN2.0B: En mode étendu, la longueur du champ identifiant "
+         "est de 29 bits!"},
+        {{"-d", "9", "123"}, "le DLC doit être un nombre de 0 à 8, pas « 9 »"},
+        {{"123", "-d"}, "l'option -d attend une valeur"},
+        {{"-d", "2", "123", "01"}, "le DLC 2 demande 2 octets de données, 1 donné"},
+        {{"-d", "1", "123", "01", "02"}, "le DLC 1 demande 1 octet de données, 2 donnés"},
         {{"123", "00", "11", "22", "33", "44", "55", "66", "77", "88"},
-         "trop d'octets de données: 9 (8 au plus)",
-         true},
-        {{"123", "1"}, "l'octet « 1 » doit avoir deux chiffres hexadécimaux, pas 1", true},
-        {{"123", "123"}, "l'octet « 123 » doit avoir deux chiffres hexadécimaux, pas 3", true},
-        {{"123", "0g"}, "l'octet « 0g » n'est pas une valeur hexadécimale", true},
+         "trop d'octets de données: 9 (8 au plus)"},
+        {{"123", "1"}, "l'octet « 1 » doit avoir deux chiffres hexadécimaux, pas 1"},
+        {{"123", "123"}, "l'octet « 123 » doit avoir deux chiffres hexadécimaux, pas 3"},
+        {{"123", "0g"}, "l'octet « 0g » n'est pas une valeur hexadécimale"},
         {{"-r", "123", "01"},
-         "une trame de requête ne porte aucun octet de données (1 octet donné)",
-         true},
-        {{"-x", "123"}, "option inconnue « -x »", true},
-        {{"-ex", "123"}, "option inconnue « -x »", true},
-        {{"--etendu", "123"}, "option inconnue « --etendu »", true},
-        {{"--etendue=1", "12345678"}, "l'option --etendue ne prend pas de valeur", true},
-        {{"--debit", "0", "123"}, "le débit doit être un nombre entier", false},
-        {{"--debit", "1000000001", "123"}, "le débit doit être", false},
-        {{"--debit=5e5", "123"}, "pas « 5e5 »", false},
-        {{"--vcd", "", "123"}, "impossible d'écrire le fichier VCD «  »", false},
+         "une trame de requête ne porte aucun octet de données (1 octet donné)"},
+        {{"-ex", "123"}, "option inconnue « -x »"},
+        {{"--debit=5e5", "123"},
+         "le débit doit être un nombre entier de bit/s de 1 à 1000000000, pas « 5e5 »"},
+        {{"123", "--vcd", absent},
+         "impossible d'écrire le fichier VCD « " + absent + " »: dossier inexistant"},
+        {{"123", "--vcd", d.chemin.string()},
+         "impossible d'écrire le fichier VCD « " + d.chemin.string() + " »: c'est un dossier"},
     };
-    for (const Cas& c : cas) {
-        const Resultat r = Lance(c.arguments);
-        const std::string quoi = c.arguments.empty() ? "(rien)" : c.arguments.back();
-        EXPECT_EQ(r.statut, 2) << quoi;
-        EXPECT_EQ(r.sortie, "") << quoi;
-        ASSERT_EQ(r.erreurs.rfind("varnel-trame: ", 0), 0u) << quoi << ": " << r.erreurs;
-        ASSERT_EQ(r.erreurs.find('\n'), r.erreurs.size() - 1) << "une seule ligne: " << r.erreurs;
-        EXPECT_EQ(r.erreurs.find('\r'), std::string::npos) << r.erreurs;
-        const std::string ligne = r.erreurs.substr(14, r.erreurs.size() - 15);
-        if (c.entier)
-            EXPECT_EQ(ligne, c.message) << quoi;
-        else
-            EXPECT_NE(ligne.find(c.message), std::string::npos) << quoi << ": " << ligne;
+    for (auto [arguments, message] : cas) {
+        arguments.insert(arguments.begin(), {"--vcd", (d.chemin / "f.vcd").string()});
+        EXPECT_EQ(Lance(arguments), "varnel-trame: " + message + "\n2\n");
+        EXPECT_EQ(d.Fichiers(), 0);
     }
 }
 
-TEST(Refus, FichierVCDImpossibleNeLaisseRien) {
-    essai::Dossier d;
-    std::filesystem::create_directory(d.chemin / "sous-dossier");
-    const std::string cas[] = {
-        (d.chemin / "absent" / "f.vcd").string(), // missing directory
-        (d.chemin / "sous-dossier").string(),     // a directory, not a file
+// The CAN decoder of sigrok reads the VCD written by the program, without a warning.
+TEST(VCD, DecodeParSigrok) {
+    if (Shell("command -v sigrok-cli").empty()) GTEST_SKIP() << "sigrok-cli absent";
+    const std::string fin = "CRC delimiter: 1|ACK slot: ACK|ACK delimiter: 1|End of frame|";
+    const std::pair<std::string, std::string> cas[] = {
+        {"123 01 ff",
+         "Start of frame|Identifier: 291 (0x123)|Identifier extension bit: standard "
+         "frame|Reserved bit 0: 0|Remote transmission request: data frame|Data "
+         "length code: 2|Data byte 0: 0x01|Data byte 1: 0xff|CRC-15 sequence: 0x27c0|"},
+        {"-e 1234abcd 7f 80",
+         "Start of frame|Identifier: 1165 (0x48d)|Identifier extension bit: extended frame|"
+         "Extended Identifier: 43981 (0xabcd)|Full Identifier: 305441741 (0x1234abcd)|Substitute "
+         "remote request: 1|Remote transmission request: data frame|Reserved bit 1: 0|Reserved "
+         "bit 0: 0|Data length code: 2|Data byte 0: 0x7f|Data byte 1: 0x80|CRC-15 sequence: "
+         "0x3491|"},
     };
-    for (const std::string& chemin : cas) {
-        const Resultat r = Lance({"123", "--vcd", chemin});
-        EXPECT_EQ(r.statut, 2) << chemin;
-        EXPECT_EQ(r.sortie, "");
-        EXPECT_NE(r.erreurs.find("impossible d'écrire le fichier VCD « " + chemin + " »"),
-                  std::string::npos)
-            << r.erreurs;
+    for (const auto& [arguments, champs] : cas) {
+        Dossier d;
+        const std::string f = (d.chemin / "trame.vcd").string();
+        Shell(VARNEL_BUILD_DIR "/varnel-trame --vcd '" + f + "' " + arguments);
+        const std::string s = Shell("sigrok-cli -i '" + f + "' -I vcd -P can:can_rx=can_rx:" +
+                                    "nominal_bitrate=500000 -A can=fields:warnings 2>&1; echo $?");
+        EXPECT_EQ(std::regex_replace(s, std::regex("can-1: (.*)\\n"), "$1|"), champs + fin + "0\n");
     }
-    EXPECT_EQ(d.Fichiers(), std::vector<std::string>{"sous-dossier"});
-
-    // A refused frame writes no file either, even when the path is fine.
-    const std::string f = (d.chemin / "f.vcd").string();
-    EXPECT_EQ(Lance({"7F0", "--vcd", f}).statut, 2);
-    EXPECT_FALSE(std::filesystem::exists(f));
-
-    // Read-only directory (not enforced for root).
-    if (geteuid() != 0) {
-        std::filesystem::create_directory(d.chemin / "lecture");
-        chmod((d.chemin / "lecture").c_str(), 0555);
-        const Resultat r = Lance({"123", "--vcd", (d.chemin / "lecture" / "f.vcd").string()});
-        EXPECT_EQ(r.statut, 2);
-        EXPECT_NE(r.erreurs.find("permission refusée"), std::string::npos) << r.erreurs;
-        chmod((d.chemin / "lecture").c_str(), 0755);
-    }
-}
-
-TEST(Programme, SortieEtStatutReels) {
-    const std::string outil = essai::Outil();
-    Resultat r = essai::Commande(outil + " 123 2>/dev/null");
-    EXPECT_EQ(r.statut, 0);
-    EXPECT_EQ(r.sortie, Lance({"123"}).sortie);
-
-    r = essai::Commande(outil + " 12G 2>/dev/null");
-    EXPECT_EQ(r.statut, 2);
-    EXPECT_EQ(r.sortie, "");
-    r = essai::Commande(outil + " 12G 2>&1 >/dev/null");
-    EXPECT_EQ(r.sortie, "varnel-trame: l'identifiant « 12G » n'est pas une valeur hexadécimale\n");
-
-    r = essai::Commande(outil + " --help 2>/dev/null");
-    EXPECT_EQ(r.statut, 0);
-    EXPECT_EQ(r.sortie, varnel::Usage_Varnel_Trame());
 }
