@@ -1,443 +1,245 @@
-// Drawing a frame on the signal plot, step by step and at once: the cells, the names
-// under the bits, the stuff marks, the acknowledge, the menus and the messages.
-#include "outils.h"
+// Drawing a frame on the signal plot, step by step and at once; inspecting it with the mouse.
+#include "app/form1.h"
+#include "editor/boite_hexa.h"
+#include "plateforme_factice.h"
+#include "simulation/visu_plot.h"
 
-namespace varnel::essai {
+#include <QCheckBox>
+#include <QTest>
+#include <gtest/gtest.h>
+
+namespace varnel {
 namespace {
 
-constexpr int Vert = 0x008000, Rouge = 0x0000FF, Bleu = 0xFF0000, Magenta = 0xFF00FF;
+struct Saisie { bool etendue, requete; QString identifiant, dlc = "0"; QStringList donnees = {}; };
 
-const QString Incomplet = "La saisie de certains champs est incomplete!";
-const QString Trop_Court = "Le champ Identifiant doit contenir au moins 3 caractères!";
-
-struct Label {
-    QString texte;
-    int position; // bit position in the frame without stuff bits, SOF = 0
-    bool operator==(const Label& o) const { return texte == o.texte && position == o.position; }
+// A shown, active window with a frame typed as a user would (format first: it empties the id).
+struct Fenetre {
+    PlateformeFactice pf;
+    std::unique_ptr<Form1> w = std::make_unique<Form1>(pf);
+    Form1& f = *w;
+    VisuPlot* v = f.Visu_CAN;
+    explicit Fenetre(const Saisie& s, bool legende = true) {
+        f.show();
+        QApplication::setActiveWindow(w.get());
+        EXPECT_TRUE(QTest::qWaitForWindowActive(w.get()));
+        f.Legend->setChecked(legende);
+        for (auto [c, oui] : {std::pair{f.Check1, s.etendue}, std::pair{f.Check2, s.requete}})
+            if (oui != c->isChecked()) QTest::mouseClick(c, Qt::LeftButton, {}, {8, c->height() / 2});
+        Retape(s.identifiant);
+        QTest::keyClick(f.Controle, Qt::Key_Backspace);
+        QTest::keyClicks(f.Controle, s.dlc);
+        for (int k = 0; k < s.donnees.size(); ++k) QTest::keyClicks(f.Data[size_t(k)], s.donnees[k]);
+    }
+    void Retape(const QString& id) {
+        while (!f.Identifiant->text().isEmpty()) QTest::keyClick(f.Identifiant, Qt::Key_Backspace);
+        QTest::keyClicks(f.Identifiant, id);
+    }
+    QStringList Contenu() const { // everything on the plot, one line per point or text
+        QStringList l;
+        for (const Courbe* c : {f.Courbe_Emet, f.Courbe_CANH, f.Courbe_CANL, f.Courbe_Recep})
+            for (const PointTrace& p : c->Points())
+                l << QString("%1 %2 %3 %4").arg(c->Nom()).arg(p.x).arg(p.y).arg(p.couleur);
+        for (int i = 0; i < v->Nb_Annotations(); ++i)
+            for (const Annotation& a : {v->Annotation_Item(i)})
+                l << QString("'%1' %2 %3 %4 %5 %6").arg(a.texte).arg(a.x).arg(a.y).arg(a.couleur)
+                         .arg(a.angle).arg(a.visible);
+        return l;
+    }
 };
 
-std::ostream& operator<<(std::ostream& os, const Label& l) {
-    return os << l.texte.toStdString() << "@" << l.position;
-}
+bool Stuff(QChar c) { return c == 'S' || c == 's'; }
+using Noms = std::vector<std::pair<QString, int>>; // name, bit position without stuff (SOF 0)
 
-// What a reader of the bus expects to see named, and where.
-std::vector<Label> Labels_Attendus(const Saisie& s) {
-    QStringList entete{"SOF"};
-    if (s.etendue) {
-        for (int i = 28; i >= 18; --i)
-            entete << QString("ID%1").arg(i);
-        entete << "SRR"
-               << "IDE";
-        for (int i = 17; i >= 0; --i)
-            entete << QString("ID%1").arg(i);
-    } else {
-        for (int i = 10; i >= 0; --i)
-            entete << QString("ID%1").arg(i);
-    }
-    entete << "RTR"
-           << "r1"
-           << "r0"
-           << "DLC3"
-           << "DLC2"
-           << "DLC1"
-           << "DLC0";
-    std::vector<Label> r;
-    for (int i = 0; i < entete.size(); ++i)
-        r.push_back({entete[i], i});
-    const int h = static_cast<int>(entete.size());
-    const int octets = s.requete ? 0 : s.dlc.toInt();
-    for (int k = 0; k < octets; ++k) {
-        r.push_back({QString("d%1.7").arg(k), h + 8 * k});
-        r.push_back({QString("d%1.0").arg(k), h + 8 * k + 7});
-    }
-    const int c = h + 8 * octets;
-    for (const Label& l :
-         {Label{"CRC.14", c}, Label{"CRC.0", c + 14}, Label{"CRCD", c + 15}, Label{"ACK", c + 16},
-          Label{"ACKD", c + 17}, Label{"EOF.6", c + 18}, Label{"EOF.0", c + 24}})
-        r.push_back(l);
+Noms Attendus(const Saisie& s) {
+    QStringList n{"SOF"};
+    auto ids = [&](int de, int a) { for (int i = de; i >= a; --i) n << QString("ID%1").arg(i); };
+    if (s.etendue) { ids(28, 18); n << "SRR" << "IDE"; ids(17, 0); } else { ids(10, 0); }
+    n << "RTR" << "r1" << "r0" << "DLC3" << "DLC2" << "DLC1" << "DLC0";
+    Noms r;
+    for (int p = 0; p < n.size(); ++p) r.push_back({n[p], p});
+    int p = int(n.size());
+    for (int k = 0; k < (s.requete ? 0 : s.dlc.toInt()); ++k, p += 8)
+        r.insert(r.end(), {{QString("d%1.7").arg(k), p}, {QString("d%1.0").arg(k), p + 7}});
+    for (auto [t, d] : {std::pair{"CRC.14", 0}, {"CRC.0", 14}, {"CRCD", 15}, {"ACK", 16},
+                        {"ACKD", 17}, {"EOF.6", 18}, {"EOF.0", 24}})
+        r.push_back({t, p + d});
     return r;
 }
 
-bool Stuff(QChar c) {
-    return c == 'S' || c == 's';
-}
-
-struct Cas {
-    const char* nom;
-    Saisie saisie;
-    int bits_trame; // bits that carry a name slot: every bit that is not a stuff bit
-    int stuff;
-};
-
-const std::vector<Cas> Trames = {
-    {"standard 123 DLC 0", {false, false, "123", "0", {}}, 44, 1},
-    {"standard 000 DLC 0", {false, false, "000", "0", {}}, 44, 6},
-    {"standard remote DLC 8", {false, true, "123", "8", {}}, 44, -1},
-    {"standard DLC 2", {false, false, "123", "2", {"00", "FF"}}, 60, -1},
-    {"extended DLC 0", {true, false, "00000000", "0", {}}, 64, -1},
-    {"extended remote DLC 8", {true, true, "1ABCDEF0", "8", {}}, 64, -1},
-    {"extended DLC 8, many stuff bits",
-     {true, false, "00000000", "8", {"00", "00", "00", "00", "00", "00", "00", "00"}},
-     128,
-     -1},
-};
-
-// Step by step to the end, then at once: the same picture, with every bit in its cell,
-// each name under its own bit and each stuff bit marked and left unnamed.
+// Step by step (a cell per activation, stuff bits included, one more to end) equals at once:
+// names under their bits, blue "S" on stuff bits, texts at Y 450 without legend. A finished
+// drawing locks Affichage until "Effacer" or a new frame; drawings reset the time range.
 TEST(Simulation, CompleteDrawingNamesEveryBitUnderItsCell) {
-    for (const Cas& cas : Trames) {
-        SCOPED_TRACE(cas.nom);
-        Fenetre w;
-        Form1& f = *w.f;
-        f.Legend->setChecked(true);
-        Saisit(f, cas.saisie);
+    struct { const char* nom; Saisie s; int bits, stuff; bool legende; } const table[] = {
+        {"standard DLC 0", {false, false, "123"}, 44, 1, true},
+        {"stuff bits", {false, false, "000"}, 44, 6, true},
+        {"stuff bits, no legend", {false, false, "000"}, 44, 6, false},
+        {"remote DLC 8", {false, true, "123", "8"}, 44, -1, true},
+        {"DLC 2", {false, false, "123", "2", {"00", "FF"}}, 60, -1, true},
+        {"extended remote", {true, true, "1ABCDEF0", "8"}, 64, -1, true},
+        {"extended DLC 8", {true, false, "00000000", "8", QStringList(8, "00")}, 128, -1, true}};
+    for (const auto& c : table) {
+        SCOPED_TRACE(c.nom);
+        Fenetre w(c.s, c.legende);
+        Form1& f = w.f;
         const QString dr = f.TrameDR->text();
-        ASSERT_FALSE(dr.isEmpty());
-        ASSERT_EQ(dr.size(), f.Text2->text().toInt() + 1);
-        const auto nb_stuff = std::count_if(dr.begin(), dr.end(), Stuff);
-        EXPECT_EQ(dr.size() - nb_stuff, cas.bits_trame);
-        if (cas.stuff >= 0) {
-            EXPECT_EQ(nb_stuff, cas.stuff);
-        }
-
-        // One bit cell per activation, stuff bits included, then one that ends the run.
-        int activations = 0;
-        while (f.Pas_a_Pas->isEnabled() && activations < 400) {
-            const double x_avant = f.Pos_X;
+        const auto stuff = std::count_if(dr.begin(), dr.end(), Stuff);
+        EXPECT_EQ(dr.size() - stuff, c.bits);
+        EXPECT_TRUE(c.stuff < 0 || stuff == c.stuff) << stuff;
+        const QCPRange plage = w.v->xAxis->range();
+        w.v->xAxis->setRange(300, 420);
+        int k = 0;
+        for (double x = f.Pos_X; f.Pas_a_Pas->isEnabled() && k < 400; x = f.Pos_X) {
             f.Pas_a_Pas->trigger();
-            ++activations;
-            const double attendu = activations == 1           ? 20
-                                   : activations <= dr.size() ? x_avant + 5
-                                                              : x_avant;
-            EXPECT_EQ(f.Pos_X, attendu) << activations;
+            EXPECT_EQ(f.Pos_X, ++k == 1 ? 20 : k <= dr.size() ? x + 5 : x) << k;
+            EXPECT_TRUE(f.Menu_Actif(f.Legende) && f.Masquer->isEnabled() == c.legende);
         }
-        EXPECT_EQ(activations, dr.size() + 1);
-        EXPECT_TRUE(f.Trace_Fini);
-        EXPECT_FALSE(f.Pas_Lance);
-        EXPECT_TRUE(w.pf.messages.empty());
-        const QStringList pas_a_pas = Contenu(f);
-
+        EXPECT_EQ(k, dr.size() + 1);
+        EXPECT_TRUE(f.Trace_Fini && !f.Pas_Lance && w.pf.messages.empty());
+        EXPECT_FALSE(f.Menu_Actif(f.Affichage) || f.Pas_a_Pas->isEnabled() || f.Instantanne->isEnabled());
+        const QStringList pas_a_pas = w.Contenu();
+        f.Pas_a_Pas_Click();
+        EXPECT_EQ(w.Contenu(), pas_a_pas);
         QTest::mouseClick(f.BP_Clear, Qt::LeftButton);
+        EXPECT_TRUE(f.Menu_Actif(f.Affichage) && f.Pas_a_Pas->isEnabled() && w.v->Nb_Annotations() == 0);
+        w.v->xAxis->setRange(300, 420);
         f.Instantanne->trigger();
-        EXPECT_EQ(Contenu(f), pas_a_pas);
+        EXPECT_FALSE(f.Menu_Actif(f.Affichage));
+        EXPECT_EQ(w.v->xAxis->range(), plage);
+        EXPECT_EQ(w.Contenu(), pas_a_pas);
 
-        VisuPlot* v = f.Visu_CAN;
-        ASSERT_GE(v->Nb_Annotations(), 3);
-        const Annotation& curseur = v->Annotation_Item(0);
-        EXPECT_EQ(curseur.texte, "<  >");
-        EXPECT_EQ(curseur.x, 0.75);
-        EXPECT_EQ(curseur.y, 4);
-        EXPECT_EQ(curseur.couleur, 0);
-        const Annotation& idle = v->Annotation_Item(1);
-        EXPECT_EQ(idle.texte, "Idle");
-        EXPECT_EQ(idle.x, f.Decal_Texte);
-        EXPECT_EQ(idle.couleur, Vert);
-        EXPECT_EQ(idle.angle, 0);
-        const Annotation& sof = v->Annotation_Item(2);
-        EXPECT_EQ(sof.x, f.Decal_Texte + 12);
-        EXPECT_EQ(sof.couleur, Rouge);
-
-        std::vector<Label> labels{{sof.texte, 0}};
-        std::vector<int> marques, attendues;
-        for (int j = 1; j <= dr.size(); ++j)
-            if (Stuff(dr[j - 1])) attendues.push_back(j);
-        int j_prec = 1;
-        for (int i = 3; i < v->Nb_Annotations(); ++i) {
-            const Annotation& a = v->Annotation_Item(i);
-            EXPECT_EQ(a.y, 90) << i;
-            if (a.texte == "S") {
-                // Near the start of its cell: X = start - 2 + Decal_Texte.
-                const int j = qRound((a.x - f.Decal_Texte + 2 - 15) / 5) + 1;
-                EXPECT_EQ(a.x, 15 + 5 * (j - 1) - 2 + f.Decal_Texte);
-                EXPECT_EQ(a.couleur, Bleu);
-                EXPECT_EQ(a.angle, 0);
-                marques.push_back(j);
-                EXPECT_GT(j, j_prec);
-                j_prec = j;
-                continue;
-            }
-            // A name stands at the end of its bit's cell, shifted by Decal_Champ.
-            const int j = qRound((a.x - f.Decal_Champ - 15) / 5);
-            EXPECT_EQ(a.x, 15 + 5 * j + f.Decal_Champ) << a.texte.toStdString();
-            ASSERT_TRUE(j >= 1 && j <= dr.size()) << a.texte.toStdString();
-            EXPECT_FALSE(Stuff(dr[j - 1])) << a.texte.toStdString() << " over a stuff bit";
-            EXPECT_GT(j, j_prec) << a.texte.toStdString();
+        ASSERT_GE(w.v->Nb_Annotations(), 3);
+        EXPECT_TRUE(w.v->Annotation_Item(0).y == 4 && w.v->Annotation_Item(1).texte == "Idle");
+        EXPECT_EQ(w.v->Annotation_Item(1).y, c.legende ? 26 : 450);
+        EXPECT_EQ(w.v->Annotation_Item(2).x, f.Decal_Texte + 12); // SOF
+        Noms noms{{w.v->Annotation_Item(2).texte, 0}};
+        long marques = 0;
+        for (int i = 3, j_prec = 0; i < w.v->Nb_Annotations(); ++i) {
+            const Annotation& a = w.v->Annotation_Item(i);
+            EXPECT_EQ(a.y, c.legende ? 90 : 450);
+            const bool s = a.texte == "S"; // a mark starts its cell, a name ends it
+            const int j = qRound((a.x - (s ? f.Decal_Texte - 2 : f.Decal_Champ) - 15) / 5) + s;
+            SCOPED_TRACE(a.texte.toStdString() + " at bit " + std::to_string(j));
+            EXPECT_EQ(a.x, s ? 15 + 5 * (j - 1) - 2 + f.Decal_Texte : 15 + 5 * j + f.Decal_Champ);
+            EXPECT_EQ(a.couleur, s ? 0xFF0000 : 0x008000);
+            EXPECT_EQ(a.angle, s ? 0 : 90);
+            ASSERT_TRUE(j > j_prec && j <= dr.size());
             j_prec = j;
-            EXPECT_EQ(a.couleur, Vert);
-            EXPECT_EQ(a.angle, 90);
-            const int stuff_avant =
-                static_cast<int>(std::count_if(dr.begin(), dr.begin() + j - 1, Stuff));
-            labels.push_back({a.texte, j - 1 - stuff_avant});
+            EXPECT_EQ(Stuff(dr[j - 1]), s);
+            if (s) { ++marques; continue; }
+            noms.push_back({a.texte, j - 1 - int(std::count_if(dr.begin(), dr.begin() + j - 1, Stuff))});
         }
-        EXPECT_EQ(labels, Labels_Attendus(cas.saisie));
-        EXPECT_EQ(marques, attendues);
+        EXPECT_EQ(noms, Attendus(c.s));
+        EXPECT_EQ(marques, stuff);
+        w.Retape(c.s.identifiant);
+        EXPECT_TRUE(f.Menu_Actif(f.Affichage) && f.Instantanne->isEnabled() && w.v->Nb_Annotations() == 0);
     }
 }
 
-// Hidden legend: every text goes out of view (Y 450) but the cursor; shown: "Idle"
-// over the bus at 26, the names and marks at 90. The legend menu offers the opposite
-// of what the plot shows, during a run and after it.
-TEST(Simulation, LegendDecidesWhereTheTextsGo) {
-    struct {
-        bool legende;
-        double y_idle, y_labels;
-    } const table[] = {{true, 26, 90}, {false, 450, 450}};
-    for (const auto& l : table) {
-        SCOPED_TRACE(l.legende ? "legend on" : "legend off");
-        for (bool instant : {false, true}) {
-            SCOPED_TRACE(instant ? "instant" : "step by step");
-            Fenetre w;
-            Form1& f = *w.f;
-            f.Legend->setChecked(l.legende);
-            Saisit(f, {false, false, "000", "0", {}});
-            if (instant) {
-                f.Instantanne->trigger();
-            } else {
-                f.Pas_a_Pas->trigger();
-                EXPECT_TRUE(f.Menu_Actif(f.Legende));
-                EXPECT_EQ(f.Masquer->isEnabled(), l.legende);
-                EXPECT_EQ(f.Af_legend->isEnabled(), !l.legende);
-                Pas_Jusqu_Au_Bout(f);
-            }
-            EXPECT_TRUE(f.Menu_Actif(f.Legende));
-            EXPECT_EQ(f.Masquer->isEnabled(), l.legende);
-            EXPECT_EQ(f.Af_legend->isEnabled(), !l.legende);
-            VisuPlot* v = f.Visu_CAN;
-            ASSERT_GT(v->Nb_Annotations(), 10);
-            EXPECT_EQ(v->Annotation_Item(0).y, 4);
-            EXPECT_EQ(v->Annotation_Item(1).y, l.y_idle);
-            int marques = 0;
-            for (int i = 2; i < v->Nb_Annotations(); ++i) {
-                EXPECT_EQ(v->Annotation_Item(i).y, l.y_labels) << i;
-                marques += v->Annotation_Item(i).texte == "S";
-            }
-            EXPECT_EQ(marques, 6);
-        }
-    }
-}
-
-// The receiver acknowledges: it and both bus wires go dominant 2 units before the end
-// of the ACK slot and back 2 units before the end of the ACK delimiter; then the end of
-// frame runs recessive. The emitter stays recessive from the CRC delimiter on.
+// The receiver and both bus wires go dominant 2 units before the end of the ACK slot and
+// back 2 before the end of its delimiter; the emitter stays recessive from the CRC delimiter.
 TEST(Simulation, AcknowledgePulseOnReceiverAndBus) {
-    const Saisie trames[] = {{false, false, "123", "0", {}}, {true, true, "1ABCDEF0", "8", {}}};
-    for (const Saisie& s : trames) {
-        SCOPED_TRACE(s.identifiant.toStdString());
-        Fenetre w;
-        Form1& f = *w.f;
-        Saisit(f, s);
-        f.Instantanne->trigger();
-        const int n = static_cast<int>(f.TrameDR->text().size());
-        const double ack = 15 + 5 * (n - 8); // end of the ACK slot cell
-
-        struct {
-            const char* nom;
-            Courbe* courbe;
-            double recessif, dominant;
-            int couleur;
-        } const traces[] = {{"receiver", f.Courbe_Recep, 16, 6, Magenta},
-                            {"CAN_H", f.Courbe_CANH, 6, 18, Rouge},
-                            {"CAN_L", f.Courbe_CANL, 3, -9, Bleu}};
+    for (const Saisie& s : {Saisie{false, false, "123"}, Saisie{true, true, "1ABCDEF0", "8"}}) {
+        Fenetre w(s);
+        w.f.Instantanne->trigger();
+        const double a = 15 + 5 * (double(w.f.TrameDR->text().size()) - 8); // end of ACK slot
+        struct { Courbe* c; double r, d; } const traces[] = {
+            {w.f.Courbe_Recep, 16, 6}, {w.f.Courbe_CANH, 6, 18}, {w.f.Courbe_CANL, 3, -9}};
         for (const auto& t : traces) {
-            SCOPED_TRACE(t.nom);
-            std::vector<std::pair<double, double>> attendu = {
-                {ack - 2, t.recessif}, {ack - 2, t.dominant}, {ack, t.dominant},
-                {ack + 3, t.dominant}, {ack + 3, t.recessif}, {ack + 5, t.recessif}};
-            for (int k = 1; k <= 7; ++k)
-                attendu.push_back({ack + 5 + 5 * k, t.recessif});
-            std::vector<std::pair<double, double>> lu;
-            for (const PointTrace& p : Points_Apres(t.courbe, ack - 5)) {
-                lu.push_back({p.x, p.y});
-                EXPECT_EQ(p.couleur, t.couleur);
-            }
+            SCOPED_TRACE(s.identifiant.toStdString() + " " + t.c->Nom().toStdString());
+            std::vector<std::pair<double, double>> lu, attendu{
+                {a - 2, t.r}, {a - 2, t.d}, {a, t.d}, {a + 3, t.d}, {a + 3, t.r}};
+            for (double x = a + 5; x <= a + 40; x += 5) attendu.push_back({x, t.r});
+            for (const PointTrace& p : t.c->Points()) if (p.x > a - 5) lu.push_back({p.x, p.y});
             EXPECT_EQ(lu, attendu);
         }
-        const auto emetteur = Points_Apres(f.Courbe_Emet, ack - 10);
-        ASSERT_FALSE(emetteur.empty());
-        for (const PointTrace& p : emetteur)
-            EXPECT_EQ(p.y, 10) << "emitter at " << p.x;
-        EXPECT_EQ(emetteur.back().x, ack + 40);
+        for (const PointTrace& p : w.f.Courbe_Emet->Points()) EXPECT_TRUE(p.x <= a - 10 || p.y == 10) << p.x;
+        EXPECT_EQ(w.f.Courbe_Emet->Points().back().x, a + 40);
     }
 }
 
 // Incomplete input draws nothing and says why, at every attempt.
 TEST(Simulation, IncompleteInputDrawsNothing) {
-    struct {
-        const char* nom;
-        Saisie saisie;
-        bool instant;
-        QString message;
-    } const table[] = {
-        {"missing data digit, step", {false, false, "123", "2", {"01", "2"}}, false, Incomplet},
-        {"missing data digit, instant", {false, false, "123", "2", {"01", "2"}}, true, Incomplet},
-        {"short identifier, instant", {false, false, "12", "0", {}}, true, Trop_Court},
-        {"short identifier, step", {false, false, "12", "0", {}}, false, Incomplet},
-        {"3 digits in extended format", {true, false, "123", "0", {}}, true, Incomplet},
-    };
+    const QString incomplet = "La saisie de certains champs est incomplete!";
+    struct { Saisie s; bool instant; QString message; } const table[] = {
+        {{false, false, "123", "2", {"01", "2"}}, false, incomplet},
+        {{false, false, "12"}, true, "Le champ Identifiant doit contenir au moins 3 caractères!"},
+        {{false, false, "12"}, false, incomplet},
+        {{true, false, "123"}, true, incomplet}};
     for (const auto& c : table) {
-        SCOPED_TRACE(c.nom);
-        Fenetre w;
-        Form1& f = *w.f;
-        Saisit(f, c.saisie);
-        for (int essai = 0; essai < 2; ++essai) {
-            w.pf.messages.clear();
-            (c.instant ? f.Instantanne : f.Pas_a_Pas)->trigger();
+        SCOPED_TRACE(c.s.identifiant.toStdString() + (c.instant ? " instant" : " step"));
+        Fenetre w(c.s);
+        for (int essai = 0; essai < 2; ++essai, w.pf.messages.clear()) {
+            (c.instant ? w.f.Instantanne : w.f.Pas_a_Pas)->trigger();
             ASSERT_EQ(w.pf.messages.size(), 1u);
             EXPECT_EQ(w.pf.messages[0].texte, c.message);
-            EXPECT_EQ(w.pf.messages[0].titre, "Erreur de saisie");
-            EXPECT_EQ(w.pf.messages[0].icone, Plateforme::Icone::Exclamation);
-            EXPECT_EQ(w.pf.messages[0].boutons, Plateforme::Boutons::Ok);
-            EXPECT_TRUE(Rien_Dessine(f)) << Contenu(f).join('\n').toStdString();
+            EXPECT_EQ(w.v->Nb_Annotations(), 0); // any drawing starts with the cursor text
         }
     }
 }
 
-// A finished drawing locks the Affichage menu until "Effacer" or a new frame; a step
-// that still arrives (from the identifier box) changes nothing.
-TEST(Simulation, FinishedDrawingLocksTheMenuUntilClearOrRebuild) {
-    for (bool instant : {false, true}) {
-        SCOPED_TRACE(instant ? "instant" : "step by step");
-        Fenetre w;
-        Form1& f = *w.f;
-        Saisit(f, {false, false, "123", "0", {}});
-        if (instant)
-            f.Instantanne->trigger();
-        else
-            Pas_Jusqu_Au_Bout(f);
-        EXPECT_FALSE(f.Menu_Actif(f.Affichage));
-        EXPECT_FALSE(f.Pas_a_Pas->isEnabled());
-        EXPECT_FALSE(f.Instantanne->isEnabled());
-        const QStringList fini = Contenu(f);
-        f.Pas_a_Pas_Click();
-        EXPECT_EQ(Contenu(f), fini);
-
-        QTest::mouseClick(f.BP_Clear, Qt::LeftButton);
-        EXPECT_TRUE(f.Menu_Actif(f.Affichage));
-        EXPECT_TRUE(f.Pas_a_Pas->isEnabled());
-        EXPECT_EQ(f.Visu_CAN->Nb_Annotations(), 0);
-
-        f.Instantanne->trigger();
-        EXPECT_FALSE(f.Menu_Actif(f.Affichage));
-        QTest::keyClick(f.Identifiant, Qt::Key_Backspace);
-        QTest::keyClicks(f.Identifiant, "4");
-        EXPECT_TRUE(f.Menu_Actif(f.Affichage));
-        EXPECT_TRUE(f.Instantanne->isEnabled());
-        EXPECT_EQ(f.Visu_CAN->Nb_Annotations(), 0);
+// A run interrupted (frame changed, or instant drawing from a remote frame's ACK slot) leaves no trace.
+TEST(Simulation, InterruptedRunLeavesNoTrace) {
+    for (bool requete : {false, true}) {
+        Fenetre reference({false, requete, "124"}), w({false, requete, requete ? "124" : "123"});
+        reference.f.Instantanne->trigger();
+        for (int i = 0; i < (requete ? w.f.TrameDR->text().size() - 8 : 25); ++i) w.f.Pas_a_Pas->trigger();
+        EXPECT_EQ(w.f.Phase_Ack, requete);
+        requete ? w.f.Instantanne->trigger() : w.Retape("124");
+        for (int i = 0; i < 400 && w.f.Pas_a_Pas->isEnabled(); ++i) w.f.Pas_a_Pas->trigger();
+        EXPECT_EQ(w.Contenu(), reference.Contenu()) << requete;
     }
 }
 
-// A frame changed in the middle of a run: the next step starts the new frame from its
-// start of frame, cursor first, with nothing left of the old one.
-TEST(Simulation, RebuildDuringARunStartsTheNewFrameCleanly) {
-    Fenetre reference;
-    Saisit(*reference.f, {false, false, "124", "0", {}});
-    reference.f->Instantanne->trigger();
-
-    Fenetre w;
-    Form1& f = *w.f;
-    Saisit(f, {false, false, "123", "0", {}});
-    for (int i = 0; i < 25; ++i)
-        f.Pas_a_Pas->trigger();
-    QTest::keyClick(f.Identifiant, Qt::Key_Backspace);
-    QTest::keyClicks(f.Identifiant, "4");
-    Pas_Jusqu_Au_Bout(f);
-    EXPECT_EQ(Contenu(f), Contenu(*reference.f));
+// A pixel where the plot reports the first text item named `texte` (the cursor: item 0).
+QPoint Pixel_De(const VisuPlot* v, const QString& texte) {
+    int i = 0;
+    while (i < v->Nb_Annotations() && v->Annotation_Item(i).texte != texte) ++i;
+    const Annotation& a = v->Annotation_Item(i);
+    const int px = qRound(v->X_Vers_Pixel(a.x)), py = qRound(v->Y_Vers_Pixel(a.y));
+    for (int dy = -40; dy <= 40; ++dy)
+        for (int dx = -10; dx <= 40; ++dx)
+            if (v->Annotation_Sous(px + dx, py + dy) == i) return {px + dx, py + dy};
+    return {};
 }
 
-// A run stopped in the frame's tail must not leave the next drawing in it (the remote
-// frame is the one that reads the tail state to skip its data field).
-TEST(Simulation, RunStoppedInTheTailLeavesNoTrace) {
-    Fenetre reference;
-    Saisit(*reference.f, {false, true, "123", "0", {}});
-    reference.f->Instantanne->trigger();
-
-    Fenetre w;
-    Form1& f = *w.f;
-    Saisit(f, {false, true, "123", "0", {}});
-    const int n = static_cast<int>(f.TrameDR->text().size());
-    for (int i = 0; i < n - 8; ++i)
-        f.Pas_a_Pas->trigger(); // up to the ACK slot
-    ASSERT_TRUE(f.Phase_Ack);
-    f.Instantanne->trigger();
-    EXPECT_EQ(Contenu(f), Contenu(*reference.f));
-}
-
-// "Instantanné" on the longest frame paints once, after the command, and brings the
-// time axis back from wherever the user had panned it.
-TEST(Simulation, InstantDrawingPaintsOnceWithTheProgramsRanges) {
-    Fenetre w;
-    Form1& f = *w.f;
-    Saisit(f, {true, false, "00000000", "8", {"00", "00", "00", "00", "00", "00", "00", "00"}});
-    QCoreApplication::processEvents();
-    const QCPRange plage = f.Visu_CAN->xAxis->range();
-    f.Visu_CAN->xAxis->setRange(300, 420);
-    int dessins = 0;
-    QObject::connect(f.Visu_CAN, &QCustomPlot::afterReplot, [&] { ++dessins; });
-    f.Instantanne->trigger();
-    EXPECT_EQ(dessins, 0);
-    EXPECT_EQ(f.Visu_CAN->xAxis->range(), plage);
-    QTest::qWait(50);
-    EXPECT_GE(dessins, 1);
-
-    // A step-by-step run started after panning also starts from the whole frame.
-    QTest::mouseClick(f.BP_Clear, Qt::LeftButton);
-    f.Visu_CAN->xAxis->setRange(300, 420);
-    f.Pas_a_Pas->trigger();
-    EXPECT_EQ(f.Visu_CAN->xAxis->range(), plage);
-}
-
-} // namespace
-} // namespace varnel::essai
-
-namespace varnel::essai {
-namespace {
-
-// In arbitration mode the step command plays the contention and leaves the signal plot
-// alone; back in frame mode it draws the frame from its start.
-TEST(Simulation, StepInArbitrationModeIsTheArbitrationStep) {
-    Fenetre w;
-    Form1& f = *w.f;
-    Saisit(f, {false, false, "123", "0", {}});
-    f.Simulation_arbitrage->trigger();
-    const QStringList signal = Contenu(f);
-    QTest::keyClicks(f.Noeud[0], "123");
-    QTest::keyClicks(f.Noeud[1], "124");
-    QTest::keyClicks(f.Noeud[2], "125");
-    for (int pas = 0; pas < 2; ++pas) {
-        const int avant = f.Pas_Arb;
-        f.Pas_a_Pas->trigger();
-        EXPECT_GT(f.Pas_Arb, avant);
+// The cursor follows the mouse horizontally till release or pixel 65, the middle button aside.
+// A clicked name shows in Text4 by the mouse ("S" spelled out); cursor or empty space hide it.
+TEST(Curseur, DragAndInspectionWithTheMouse) {
+    Fenetre w({false, false, "000"});
+    w.f.Instantanne->trigger();
+    w.v->replot();
+    for (int fin : {60, 0}) {
+        const QPoint p = Pixel_De(w.v, "<  >");
+        w.f.Visu_CAN_MouseDown(Qt::MiddleButton, p.x(), p.y());
+        EXPECT_FALSE(w.f.Glisse_Curseur);
+        QTest::mousePress(w.v, Qt::LeftButton, {}, p);
+        QTest::mouseMove(w.v, {300, p.y() - 30});
+        EXPECT_TRUE(w.f.Glisse_Curseur && w.v->Annotation_Item(0).y == 4);
+        w.f.Visu_CAN_MouseUp(Qt::MiddleButton, 300, 100);
+        QTest::mouseMove(w.v, {420, 100});
+        if (fin) QTest::mouseMove(w.v, {fin, 100});
+        QTest::mouseRelease(w.v, Qt::LeftButton, {}, {420, 100});
+        QTest::mouseMove(w.v, {500, 100});
+        EXPECT_FALSE(w.f.Glisse_Curseur);
+        EXPECT_DOUBLE_EQ(w.v->Annotation_Item(0).x, w.v->Pixel_Vers_X(420));
     }
-    EXPECT_EQ(Contenu(f), signal);
-    EXPECT_TRUE(w.pf.messages.empty());
 
-    f.Simulation_trame->trigger();
-    f.Pas_a_Pas->trigger();
-    ASSERT_EQ(f.Visu_CAN->Nb_Annotations(), 3);
-    EXPECT_EQ(f.Visu_CAN->Annotation_Item(2).texte, "SOF");
-}
-
-// Ctrl+P and Ctrl+I typed in the identifier or DLC box run their command once.
-TEST(Simulation, ShortcutsInTheEntryBoxesRunTheirCommandOnce) {
-    for (bool dans_dlc : {false, true}) {
-        SCOPED_TRACE(dans_dlc ? "DLC box" : "identifier box");
-        Fenetre w;
-        Form1& f = *w.f;
-        Saisit(f, {false, false, "123", "0", {}});
-        QWidget* boite = dans_dlc ? static_cast<QWidget*>(f.Controle) : f.Identifiant;
-        QTest::keyClick(boite, Qt::Key_P, Qt::ControlModifier);
-        EXPECT_EQ(f.Num_Bit, 1);
-        QTest::keyClick(boite, Qt::Key_P, Qt::ControlModifier);
-        EXPECT_EQ(f.Num_Bit, 2);
-        QTest::keyClick(boite, Qt::Key_I, Qt::ControlModifier);
-        EXPECT_TRUE(f.Trace_Fini);
-        EXPECT_EQ(f.Visu_CAN->Annotation_Item(0).texte, "<  >");
-        EXPECT_EQ(f.Visu_CAN->Annotation_Item(2).texte, "SOF");
-        EXPECT_EQ(f.Identifiant->text(), "123");
-        EXPECT_EQ(f.Controle->text(), "0");
-        EXPECT_TRUE(w.pf.messages.empty());
+    struct { QString texte, montre; bool pres; } const table[] = {{"ID3", "ID3", true}, {"S", "Stuff", true},
+        {"EOF.0", "EOF.0", false}, {"<  >", "", false}, {"ID3", "ID3", true}, {"vide", "", false}};
+    for (const auto& t : table) {
+        SCOPED_TRACE(t.texte.toStdString());
+        const QPoint p = t.texte == "vide" ? QPoint(qRound(w.v->X_Vers_Pixel(60)), qRound(w.v->Y_Vers_Pixel(35)))
+                                           : Pixel_De(w.v, t.texte);
+        ASSERT_EQ(w.v->Annotation_Sous(p.x(), p.y()) >= 0, t.texte != "vide");
+        QTest::mouseClick(w.v, Qt::LeftButton, {}, p);
+        EXPECT_EQ(w.f.Text4->isVisible(), !t.montre.isEmpty());
+        EXPECT_TRUE(t.montre.isEmpty() || w.f.Text4->text() == t.montre) << w.f.Text4->text().toStdString();
+        EXPECT_TRUE(!t.pres || w.f.Text4->x() == Twips(p.x() * 15 + 100));
+        EXPECT_TRUE(w.f.Text4->parentWidget()->rect().contains(w.f.Text4->geometry()));
     }
 }
 
 } // namespace
-} // namespace varnel::essai
+} // namespace varnel
