@@ -19,6 +19,8 @@ using namespace varnel;
 
 namespace {
 
+QKeySequence ctrl(Qt::Key k) { return QKeySequence(Qt::CTRL | k); }
+
 struct Fenetre : ::testing::Test {
     PlateformeFactice plateforme;
     std::unique_ptr<Form1> f = std::make_unique<Form1>(plateforme);
@@ -27,9 +29,8 @@ struct Fenetre : ::testing::Test {
         f->activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(f.get()));
     }
-    // Enabled states of the menus (items of a disabled menu included) and of the items
-    // switched on their own: Pref TraceTr TraceArb Affichage Legende, Legend Instantanne
-    // Masquer Af_legend.
+    // Enabled: menus Pref TraceTr TraceArb Affichage Legende (with their items), then the
+    // items switched on their own Legend Instantanne Masquer Af_legend.
     void verifieMenus(const char* attendu) {
         QString vu;
         for (QMenu* m : {f->Pref, f->TraceTr, f->TraceArb, f->Affichage, f->Legende})
@@ -53,8 +54,7 @@ TEST_F(Fenetre, DemarreEnModeTrame) {
     EXPECT_TRUE(!f->Frame_Trame->isHidden() && !f->Frame_simul->isHidden());
     EXPECT_TRUE(f->Frame_Iden->isHidden() && f->Frame_Arb->isHidden() && f->Text4->isHidden());
     for (int n = 0; n < 8; ++n) EXPECT_TRUE(f->Data[n]->isHidden() && f->LabelD[n]->isHidden()) << n;
-    EXPECT_EQ(f->Champ_CRC->x(), Twips(3800));
-    EXPECT_EQ(f->LabelCRC->x(), Twips(3800));
+    EXPECT_TRUE(f->Champ_CRC->x() == Twips(3800) && f->LabelCRC->x() == Twips(3800));
     verifieMenus(ModeTrame);
     EXPECT_TRUE(f->Aff_Emet->isChecked() && f->Aff_Recep->isChecked() && f->Aff_Bus->isChecked());
     const std::pair<QLabel*, const char*> labels[] = {
@@ -74,7 +74,6 @@ TEST_F(Fenetre, BarreDeMenus) {
         barre << (a->menu() ? a->text() : QString("[%1]").arg(a->text().size())); // blank spacers
     EXPECT_EQ(barre.join('|'), QString::fromUtf8("&Fichier|[2]|[4]|&Mode|[5]|[7]|&Préférences|[1]|"
                                                  "&Graph|[9]|&Affichage|&Légende|&Plus"));
-    const auto ctrl = [](Qt::Key k) { return QKeySequence(Qt::CTRL | k); };
     const struct { const char* menu; const char* titres; std::vector<QKeySequence> touches; } menus[] = {
         {"Fichier", "&Imprimer|&Quitter", {{}, {}}},
         {"Mode", "&Simulation Trame|&Simulation Arbitrage", {{}, {}}},
@@ -109,7 +108,6 @@ TEST_F(Fenetre, ModesTwiceAndEffacer) {
     for (const auto& e : etapes) {
         (f.get()->*e.commande)->trigger();
         const bool arb = e.menus == ModeArbitrage;
-        SCOPED_TRACE(e.menus);
         verifieMenus(e.menus);
         EXPECT_EQ(std::tuple(f->Mode_Arb, f->Mode_Trame, f->Frame_Trame->isHidden(),
                              f->Frame_simul->isHidden(), f->Frame_Iden->isHidden(), f->Frame_Arb->isHidden()),
@@ -122,8 +120,7 @@ TEST_F(Fenetre, ModesTwiceAndEffacer) {
     // Back in frame mode, it takes the legend menu away and gives back the display menu.
     f->Simulation_trame->trigger();
     f->Active_Menu(f->Affichage, false);
-    f->Num_Bit = 12, f->Cpt_Bit = 3, f->Cpt_Octet = 1, f->Pas_Lance = f->Trace_Fini = true;
-    f->Pos_X = 60;
+    f->Num_Bit = 12, f->Cpt_Bit = 3, f->Cpt_Octet = 1, f->Pas_Lance = f->Trace_Fini = true, f->Pos_X = 60;
     QTest::mouseClick(f->BP_Clear, Qt::LeftButton);
     verifieMenus(ModeTrame);
     EXPECT_EQ(std::tuple(f->Num_Bit, f->Cpt_Bit, f->Cpt_Octet, f->Pas_Lance, f->Trace_Fini, f->Pos_X),
@@ -138,7 +135,6 @@ TEST_F(Fenetre, SeulsLesRaccourcisDesMenusActifsAgissent) {
         QTest::keySequence(f.get(), touche);
         return spy.count() == 1;
     };
-    const auto ctrl = [](Qt::Key k) { return QKeySequence(Qt::CTRL | k); };
     EXPECT_TRUE(essaie(f->Aff_Emet, ctrl(Qt::Key_E)));
     EXPECT_FALSE(essaie(f->Masq[0], ctrl(Qt::Key_F1)) || essaie(f->Masquer, ctrl(Qt::Key_M)));
     f->Simulation_arbitrage->trigger();
