@@ -15,6 +15,15 @@ size_t Chiffres_Identifiant(bool etendue) {
     return etendue ? 8 : 3;
 }
 
+RegleIdentifiant Refuse(RegleIdentifiant::Refus pourquoi, const char* message, const char* titre) {
+    RegleIdentifiant r;
+    r.etat = RegleIdentifiant::Etat::Refuse;
+    r.refus = pourquoi;
+    r.Message = message;
+    r.Titre = titre;
+    return r;
+}
+
 } // namespace
 
 RegleIdentifiant Regle_Identifiant(const std::string& texte, bool etendue) {
@@ -28,31 +37,21 @@ RegleIdentifiant Regle_Identifiant(const std::string& texte, bool etendue) {
     const char premier = texte[0];
     std::string id;
     if (!etendue) {
-        if (premier >= '8') { // 8..9 and A..F: wider than 11 bits
-            r.etat = RegleIdentifiant::Etat::Refuse;
-            r.refus = RegleIdentifiant::Refus::PremierChiffre;
-            r.Message = "En mode standard, la longueur du champ identifiant est de 11 bits!";
-            r.Titre = TitreCAN2A;
-            return r;
-        }
+        if (premier >= '8') // 8..9 and A..F: wider than 11 bits
+            return Refuse(RegleIdentifiant::Refus::PremierChiffre,
+                         "En mode standard, la longueur du champ identifiant est de 11 bits!",
+                         TitreCAN2A);
         id = bits.substr(1);
     } else {
-        if (premier >= '2') { // 2..9 and A..F: wider than 29 bits
-            r.etat = RegleIdentifiant::Etat::Refuse;
-            r.refus = RegleIdentifiant::Refus::PremierChiffre;
-            r.Message = "En mode étendu, la longueur du champ identifiant est de 29 bits!";
-            r.Titre = TitreCAN2B;
-            return r;
-        }
+        if (premier >= '2') // 2..9 and A..F: wider than 29 bits
+            return Refuse(RegleIdentifiant::Refus::PremierChiffre,
+                         "En mode étendu, la longueur du champ identifiant est de 29 bits!",
+                         TitreCAN2B);
         id = bits.substr(3, 11) + " 11 " + bits.substr(14, 18);
     }
-    if (id.compare(0, 7, "1111111") == 0) {
-        r.etat = RegleIdentifiant::Etat::Refuse;
-        r.refus = RegleIdentifiant::Refus::SeptRecessifs;
-        r.Message = MessageSeptRecessifs;
-        r.Titre = etendue ? TitreCAN2B : TitreCAN2A;
-        return r;
-    }
+    if (id.compare(0, 7, "1111111") == 0)
+        return Refuse(RegleIdentifiant::Refus::SeptRecessifs, MessageSeptRecessifs,
+                     etendue ? TitreCAN2B : TitreCAN2A);
     r.etat = RegleIdentifiant::Etat::Valide;
     r.Bits_ID = id;
     return r;

@@ -128,11 +128,21 @@ void Aff_Champ(Form1& w, const Format& f) {
     // units before the end of the slot and come back two units before the end of the
     // delimiter. The emitter's own recessive bits leave the bus wires to this code while
     // `Phase_Ack` holds.
-    const bool bus = w.Symb_Prec == "r";
-    auto front = [&](Courbe* c, double de, double vers, int couleur) {
-        c->Ajoute_Point(x - 2, de, couleur);
-        c->Ajoute_Point(x - 2, vers, couleur);
-        c->Ajoute_Point(x, vers, couleur);
+    const bool filsBus = w.Symb_Prec == "r";
+    // One edge of the acknowledge pulse: on the receiver, and on both bus wires when the
+    // emitter left them recessive.
+    auto front = [&](bool versDominant) {
+        auto trace = [&](Courbe* c, const bus::Niveaux& n) {
+            const double vers = versDominant ? n.dominant : n.recessif;
+            c->Ajoute_Point(x - 2, versDominant ? n.recessif : n.dominant, n.couleur);
+            c->Ajoute_Point(x - 2, vers, n.couleur);
+            c->Ajoute_Point(x, vers, n.couleur);
+        };
+        trace(w.Courbe_Recep, bus::Recep);
+        if (filsBus) {
+            trace(w.Courbe_CANH, bus::CANH);
+            trace(w.Courbe_CANL, bus::CANL);
+        }
     };
     switch (w.Cpt_Bit) {
     case -1: // CRC delimiter
@@ -145,21 +155,13 @@ void Aff_Champ(Form1& w, const Format& f) {
         place(w.Num_Etiq);
         w.T.Nb_Egaux = 0;
         w.Cpt_Bit = 1;
-        front(w.Courbe_Recep, bus::Recep.recessif, bus::Recep.dominant, bus::Recep.couleur);
-        if (bus) {
-            front(w.Courbe_CANH, bus::CANH.recessif, bus::CANH.dominant, bus::CANH.couleur);
-            front(w.Courbe_CANL, bus::CANL.recessif, bus::CANL.dominant, bus::CANL.couleur);
-        }
+        front(true);
         break;
     case 1: // ACK delimiter
         place(w.Num_Etiq);
         w.T.Nb_Egaux = 0;
         w.Cpt_Bit = 2;
-        front(w.Courbe_Recep, bus::Recep.dominant, bus::Recep.recessif, bus::Recep.couleur);
-        if (bus) {
-            front(w.Courbe_CANH, bus::CANH.dominant, bus::CANH.recessif, bus::CANH.couleur);
-            front(w.Courbe_CANL, bus::CANL.dominant, bus::CANL.recessif, bus::CANL.couleur);
-        }
+        front(false);
         w.Phase_Ack = false;
         break;
     case 2: // first end-of-frame bit
