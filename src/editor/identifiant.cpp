@@ -51,7 +51,8 @@ void Form1::Identifiant_Change() {
     Efface_Visu_CAN();
     Trame_Bin->clear();
     Trame_Bin_Stuf->clear();
-    // A bit count beside an empty stuffed frame would describe a frame no longer shown.
+    // A bit count beside an emptied frame would describe a frame no longer shown.
+    Text1->clear();
     Text2->clear();
     Champ_CRC->clear(); // resets the plot through the CRC box's handler
 

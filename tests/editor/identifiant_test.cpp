@@ -64,6 +64,13 @@ TEST_F(Editeur, IdentifierRulesRefuseOnTheLastDigitAndEmptyTheFrame) {
     }
 }
 
+TEST_F(Editeur, ShorteningACompleteIdentifierLeavesNoStaleCount) {
+    Saisit(false, false, "123", "0");
+    QTest::keyClick(f->Identifiant, Qt::Key_Backspace);
+    Vides();
+    EXPECT_EQ(f->Text1->text(), "");
+}
+
 TEST_F(Editeur, SwitchingFormatAndFrameTypeWithDataPresent) {
     Saisit(false, false, "123", "2", {"01", "02"});
     Clique(f->Check2); // remote: the DLC stays, the bytes go

@@ -270,6 +270,7 @@ private:
         const QString brute = f.Trame_Bin->text();
         if (brute.isEmpty()) {
             if (!f.Trame_Bin_Stuf->text().isEmpty()) return "stuffed frame without a raw frame";
+            if (f.Text1->text() != "" && f.Text1->text() != "0") return "Text1 counts no frame";
             return {};
         }
         QStringList groupes = brute.split(' ');
