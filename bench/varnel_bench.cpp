@@ -36,7 +36,8 @@ struct Banc {
         QTest::keyClicks(f->Identifiant, IdentifiantLong);
         f->Controle->selectAll(); // the box holds its one digit: type over it
         QTest::keyClicks(f->Controle, "8");
-        for (int k = 0; k < 8; ++k) QTest::keyClicks(f->Data[k], OctetLong);
+        for (int k = 0; k < 8; ++k)
+            QTest::keyClicks(f->Data[k], OctetLong);
     }
     // One full repaint of a plot, as the event loop does it.
     static void repeint(VisuPlot* plot) {
@@ -47,7 +48,8 @@ struct Banc {
 
 void RepaintEmptySignalPlot(benchmark::State& state) {
     Banc b;
-    for (auto _ : state) Banc::repeint(b.f->Visu_CAN);
+    for (auto _ : state)
+        Banc::repeint(b.f->Visu_CAN);
 }
 BENCHMARK(RepaintEmptySignalPlot)->Unit(benchmark::kMicrosecond);
 
@@ -56,7 +58,7 @@ void KeystrokeInIdentifier(benchmark::State& state) {
     QTest::keyClicks(b.f->Identifiant, "12");
     for (auto _ : state) {
         QTest::keyClick(b.f->Identifiant, '3'); // completes the identifier: full rebuild
-        QCoreApplication::processEvents();       // the queued repaint
+        QCoreApplication::processEvents();      // the queued repaint
         state.PauseTiming();
         QTest::keyClick(b.f->Identifiant, Qt::Key_Backspace);
         QCoreApplication::processEvents();
@@ -70,7 +72,8 @@ void RepaintLongestFrame(benchmark::State& state) {
     b.tramePlusLongue(true);
     b.f->Instantanne->trigger();
     QCoreApplication::processEvents();
-    for (auto _ : state) Banc::repeint(b.f->Visu_CAN);
+    for (auto _ : state)
+        Banc::repeint(b.f->Visu_CAN);
 }
 BENCHMARK(RepaintLongestFrame)->Unit(benchmark::kMicrosecond);
 
@@ -114,8 +117,10 @@ void EngineLongestFrame(benchmark::State& state) {
     const auto r = Regle_Identifiant(IdentifiantLong, true);
     t.Bits_ID = r.Bits_ID;
     t.Bits_Ctrl = "00" + Hexa_Bin("8");
-    for (auto& d : t.Bits_D) d = Hexa_Bin(OctetLong);
-    for (auto _ : state) benchmark::DoNotOptimize(t.Construit_Trame("8", true));
+    for (auto& d : t.Bits_D)
+        d = Hexa_Bin(OctetLong);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(t.Construit_Trame("8", true));
     state.SetItemsProcessed(state.iterations());
 }
 BENCHMARK(EngineLongestFrame);
@@ -126,14 +131,14 @@ public:
     std::map<std::string, double> temps; // nanoseconds per iteration
     void ReportRuns(const std::vector<Run>& runs) override {
         for (const Run& r : runs)
-            temps[r.benchmark_name()] = r.GetAdjustedRealTime() *
-                                        (r.time_unit == benchmark::kMicrosecond ? 1e3 : 1.0);
+            temps[r.benchmark_name()] =
+                r.GetAdjustedRealTime() * (r.time_unit == benchmark::kMicrosecond ? 1e3 : 1.0);
         ConsoleReporter::ReportRuns(runs);
     }
 };
 
-}  // namespace
-}  // namespace varnel
+} // namespace
+} // namespace varnel
 
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");

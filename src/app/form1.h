@@ -49,7 +49,9 @@ class Plateforme;
 class VisuPlot;
 
 // Window coordinates are given in twips: 15 twips make one pixel.
-constexpr int Twips(int twips) { return twips / 15; }
+constexpr int Twips(int twips) {
+    return twips / 15;
+}
 
 class Form1 : public QMainWindow {
     Q_OBJECT
@@ -78,8 +80,8 @@ public:
     QCheckBox* Check2 = nullptr;
     QLabel* Label3 = nullptr;
     BoiteHexa* Controle = nullptr;
-    std::array<QLabel*, 8> LabelD{};   // LabelD0 .. LabelD7
-    std::array<BoiteHexa*, 8> Data{};  // Data0 .. Data7
+    std::array<QLabel*, 8> LabelD{};  // LabelD0 .. LabelD7
+    std::array<BoiteHexa*, 8> Data{}; // Data0 .. Data7
     QLabel* LabelCRC = nullptr;
     QLineEdit* Champ_CRC = nullptr;
     QLabel* Picture2 = nullptr;
@@ -300,4 +302,4 @@ private:
     Plateforme& plateforme_;
 };
 
-}  // namespace varnel
+} // namespace varnel

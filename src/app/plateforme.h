@@ -38,4 +38,4 @@ public:
     virtual bool ouvreDocument(const QString& chemin) = 0;
 };
 
-}  // namespace varnel
+} // namespace varnel

@@ -1,7 +1,7 @@
 // The identifier box and the three check boxes beside it: frame format, frame
 // type and bus speed. Also where the editor's controls get their handlers.
-#include "app/form1.h"
 #include "app/apparence.h"
+#include "app/form1.h"
 #include "app/plateforme.h"
 #include "editor/boite_hexa.h"
 #include "editor/editeur.h"

@@ -33,21 +33,21 @@ std::string Num_Bin(double x);
 
 struct RegleIdentifiant {
     enum class Etat {
-        Vide,       // no digit: there is no identifier
-        Incomplet,  // some digits, fewer than the format needs: nothing changes yet
-        Valide,     // complete and allowed: `Bits_ID` holds its bits
-        Refuse,     // complete but against the CAN rules: `Message` / `Titre` say why
+        Vide,      // no digit: there is no identifier
+        Incomplet, // some digits, fewer than the format needs: nothing changes yet
+        Valide,    // complete and allowed: `Bits_ID` holds its bits
+        Refuse,    // complete but against the CAN rules: `Message` / `Titre` say why
     };
     enum class Refus {
         Aucun,
-        PremierChiffre,  // first digit too high (identifier wider than 11 / 29 bits)
-        SeptRecessifs,   // the seven most significant bits all recessive
+        PremierChiffre, // first digit too high (identifier wider than 11 / 29 bits)
+        SeptRecessifs,  // the seven most significant bits all recessive
     };
     Etat etat = Etat::Vide;
     Refus refus = Refus::Aucun;
-    std::string Bits_ID;  // standard: 11 chars; extended: 11 + " 11 " + 18 = 33 chars
-    std::string Message;  // exact text of the message box (lines separated by "\r\n")
-    std::string Titre;    // exact title of the message box
+    std::string Bits_ID; // standard: 11 chars; extended: 11 + " 11 " + 18 = 33 chars
+    std::string Message; // exact text of the message box (lines separated by "\r\n")
+    std::string Titre;   // exact title of the message box
 };
 
 // Checks an identifier typed in upper-case hexadecimal: 3 digits in the standard
@@ -61,8 +61,7 @@ RegleIdentifiant Regle_Identifiant(const std::string& texte, bool etendue);
 // the DLC digit and two digits for each of the first DLC data bytes (none for a
 // remote frame). Only lengths are counted; the contents were checked while typed.
 bool Saisie_Est_Complete(const std::string& identifiant, const std::string& dlc,
-                         const std::array<std::string, 8>& donnees, bool etendue,
-                         bool requete);
+                         const std::array<std::string, 8>& donnees, bool etendue, bool requete);
 
 // ---- Frame state -----------------------------------------------------------------
 
@@ -77,21 +76,21 @@ public:
     std::array<std::string, 8> Bits_D; // Bits_D0 .. Bits_D7: 8 chars each, or empty
 
     // Assembly and stuffing.
-    std::string Trame_Brute;    // unstuffed bits without blanks
-    std::string Bits_CRC;       // 15 chars, CRC.14 first
-    int16_t Reg_CRC = 0;        // the CRC register as a number
-    std::string Trame_Stuffee;  // stuffed bits SOF .. last CRC bit (and a final stuff bit)
-    std::string Bit_Prec;       // previous bit while stuffing
-    int16_t Nb_Egaux = 0;       // length of the current run of equal bits
-    int16_t Val_DLC = 0;        // number of data boxes shown
+    std::string Trame_Brute;   // unstuffed bits without blanks
+    std::string Bits_CRC;      // 15 chars, CRC.14 first
+    int16_t Reg_CRC = 0;       // the CRC register as a number
+    std::string Trame_Stuffee; // stuffed bits SOF .. last CRC bit (and a final stuff bit)
+    std::string Bit_Prec;      // previous bit while stuffing
+    int16_t Nb_Egaux = 0;      // length of the current run of equal bits
+    int16_t Val_DLC = 0;       // number of data boxes shown
 
     // Texts of the window's frame boxes, as the last computation left them.
-    std::string Trame_Bin;       // raw frame in blank-separated groups
-    std::string Text1;           // raw bit count + 9
-    std::string Champ_CRC;       // CRC in hexadecimal, no leading zeros
-    std::string Trame_Bin_Stuf;  // stuffed frame + "11" + "1111111"
-    std::string Text2;           // stuffed bit count + 9
-    std::string TrameDR;         // one letter per transmitted bit: D r s S, then ten "r"
+    std::string Trame_Bin;      // raw frame in blank-separated groups
+    std::string Text1;          // raw bit count + 9
+    std::string Champ_CRC;      // CRC in hexadecimal, no leading zeros
+    std::string Trame_Bin_Stuf; // stuffed frame + "11" + "1111111"
+    std::string Text2;          // stuffed bit count + 9
+    std::string TrameDR;        // one letter per transmitted bit: D r s S, then ten "r"
 
     // Key filter working variables.
     int16_t Touche = 0;
@@ -132,4 +131,4 @@ public:
 inline constexpr const char* MessageNonHexa = "La valeur saisie n'est pas une valeur hexadécimale!";
 inline constexpr const char* TitreErreurSaisie = "Erreur de saisie";
 
-}  // namespace varnel
+} // namespace varnel

@@ -79,7 +79,9 @@ void Aff_Champ(Form1& w, const Format& f) {
     auto place = [&](int index) {
         w.Aff_Texte(w.Pos_X + w.Decal_Champ, w.Pos_Y_Texte, Etiquette(f, index), 90, Vert);
     };
-    auto recepteur = [&](double x, double y) { w.Courbe_Recep->Ajoute_Point(x, y, bus::Recep.couleur); };
+    auto recepteur = [&](double x, double y) {
+        w.Courbe_Recep->Ajoute_Point(x, y, bus::Recep.couleur);
+    };
     const double x = w.Pos_X;
 
     // Arbitration and control fields: every bit has its name.

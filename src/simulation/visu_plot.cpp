@@ -32,9 +32,7 @@ QFont policeTexte(double taille) {
 // range (Y 450, the program's way of hiding it) stays out of sight.
 class TexteVisu : public QCPItemText {
 public:
-    explicit TexteVisu(VisuPlot* plot) : QCPItemText(plot), plot_(plot) {
-        setSelectable(false);
-    }
+    explicit TexteVisu(VisuPlot* plot) : QCPItemText(plot), plot_(plot) { setSelectable(false); }
 
 protected:
     QRect clipRect() const override { return plot_->Zone_Textes(); }
@@ -349,7 +347,8 @@ int VisuPlot::Annotation_Sous(double px, double py) const {
 
 QRect VisuPlot::Zone_Textes() const {
     QRect zone = axisRect()->rect();
-    const QCPLayoutElement* titre = plotLayout()->elementCount() > 1 ? plotLayout()->elementAt(0) : nullptr;
+    const QCPLayoutElement* titre =
+        plotLayout()->elementCount() > 1 ? plotLayout()->elementAt(0) : nullptr;
     if (titre) zone.setTop(titre->outerRect().bottom() + 1);
     return zone;
 }

@@ -42,12 +42,12 @@ class VisuPlot;
 // (clearing a trace only removes its points).
 class Courbe {
 public:
-    void Ajoute_Point(double x, double y, int couleur); // Points.Add
+    void Ajoute_Point(double x, double y, int couleur);                // Points.Add
     int Nb_Points() const { return static_cast<int>(points_.size()); } // Points.Count
     const PointTrace& Point(int i) const { return points_.at(i); }     // Points.Item
-    void Couleur_Point(int i, int couleur);                             // Point.Color
-    void Efface_Points();                                               // Points.Clear
-    void Decalage_Y(double offset);                                     // Trace.YOffset
+    void Couleur_Point(int i, int couleur);                            // Point.Color
+    void Efface_Points();                                              // Points.Clear
+    void Decalage_Y(double offset);                                    // Trace.YOffset
     double Decalage_Y() const { return offset_; }
     const QString& Nom() const { return nom_; }
     const std::vector<PointTrace>& Points() const { return points_; }
@@ -68,9 +68,9 @@ struct Annotation {
     double x = 0;
     double y = 0;
     QString texte;
-    int couleur = 0;     // 0x00BBGGRR
-    double angle = 0;    // degrees, 0 horizontal, 90 vertical (reading upwards)
-    double taille = 8;   // points
+    int couleur = 0;   // 0x00BBGGRR
+    double angle = 0;  // degrees, 0 horizontal, 90 vertical (reading upwards)
+    double taille = 8; // points
     bool visible = true;
     // Placement on (x, y). 3: the text begins a few pixels right of the point, a
     // horizontal text centred on y, a vertical one rising from y (labels over a cell).
@@ -160,4 +160,4 @@ private:
     friend class Courbe;
 };
 
-}  // namespace varnel
+} // namespace varnel
