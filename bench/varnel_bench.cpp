@@ -36,8 +36,7 @@ struct Banc {
         QTest::keyClicks(f->Identifiant, IdentifiantLong);
         f->Controle->selectAll(); // the box holds its one digit: type over it
         QTest::keyClicks(f->Controle, "8");
-        for (int k = 0; k < 8; ++k)
-            QTest::keyClicks(f->Data[k], OctetLong);
+        for (int k = 0; k < 8; ++k) QTest::keyClicks(f->Data[k], OctetLong);
     }
     // One full repaint of a plot, as the event loop does it.
     static void repeint(VisuPlot* plot) {
@@ -48,8 +47,7 @@ struct Banc {
 
 void RepaintEmptySignalPlot(benchmark::State& state) {
     Banc b;
-    for (auto _ : state)
-        Banc::repeint(b.f->Visu_CAN);
+    for (auto _ : state) Banc::repeint(b.f->Visu_CAN);
 }
 BENCHMARK(RepaintEmptySignalPlot)->Unit(benchmark::kMicrosecond);
 
@@ -72,8 +70,7 @@ void RepaintLongestFrame(benchmark::State& state) {
     b.tramePlusLongue(true);
     b.f->Instantanne->trigger();
     QCoreApplication::processEvents();
-    for (auto _ : state)
-        Banc::repeint(b.f->Visu_CAN);
+    for (auto _ : state) Banc::repeint(b.f->Visu_CAN);
 }
 BENCHMARK(RepaintLongestFrame)->Unit(benchmark::kMicrosecond);
 
@@ -117,10 +114,8 @@ void EngineLongestFrame(benchmark::State& state) {
     const auto r = Regle_Identifiant(IdentifiantLong, true);
     t.Bits_ID = r.Bits_ID;
     t.Bits_Ctrl = "00" + Hexa_Bin("8");
-    for (auto& d : t.Bits_D)
-        d = Hexa_Bin(OctetLong);
-    for (auto _ : state)
-        benchmark::DoNotOptimize(t.Construit_Trame("8", true));
+    for (auto& d : t.Bits_D) d = Hexa_Bin(OctetLong);
+    for (auto _ : state) benchmark::DoNotOptimize(t.Construit_Trame("8", true));
     state.SetItemsProcessed(state.iterations());
 }
 BENCHMARK(EngineLongestFrame);
@@ -156,8 +151,7 @@ int main(int argc, char** argv) {
           "keystroke in Identifiant / repaint of the empty plot");
     ratio("InstantLongestFrame", "RepaintLongestFrame",
           "Instantanné, longest frame / repaint of that drawing");
-    ratio("BlackAndWhiteLongestFrame", "RepaintLongestFrame",
-          "Noir et Blanc / repaint of that drawing");
+    ratio("BlackAndWhiteLongestFrame", "RepaintLongestFrame", "Noir et Blanc / repaint of that drawing");
     ratio("ModeSwitchRoundTrip", "RepaintLongestFrame",
           "arbitration mode and back / repaint of the longest drawing");
     if (t.count("EngineLongestFrame"))

@@ -51,8 +51,7 @@ void Decale(Courbe* courbe, int decalage) {
 // follow only when there is something to move.
 void Place_Legende_Arb(Form1& f, double y) {
     if (f.Visu_ARB->Nb_Annotations() == 0) return;
-    for (int i = 0; i < f.Visu_ARB->Nb_Annotations(); ++i)
-        Place_Texte(f.Visu_ARB, i, y);
+    for (int i = 0; i < f.Visu_ARB->Nb_Annotations(); ++i) Place_Texte(f.Visu_ARB, i, y);
     const bool montree = y != bus::YCache;
     f.Af_legend->setEnabled(!montree);
     f.Masquer->setEnabled(montree);
@@ -61,8 +60,7 @@ void Place_Legende_Arb(Form1& f, double y) {
 
 // Shows or hides a frame display (its bits and its count). Its check mark is set
 // while the display is hidden.
-void Bascule_Affichage(QAction* item, QLineEdit* trame, QLineEdit* nb, QLabel* pref,
-                       const QString& sujet) {
+void Bascule_Affichage(QAction* item, QLineEdit* trame, QLineEdit* nb, QLabel* pref, const QString& sujet) {
     const bool cache = !item->isChecked();
     item->setChecked(cache);
     trame->setVisible(!cache);
@@ -109,8 +107,7 @@ void Form1::Aff_Recep_Click() {
     Aff_Recep->setChecked(montre);
     Pos_Recep = montre ? bus::PosRecep : bus::DecalageCache;
     Decale(Courbe_Recep, Pos_Recep);
-    Aff_Recep->setText(montre ? QStringLiteral("Masquer Récepteur")
-                              : QStringLiteral("Afficher Récepteur"));
+    Aff_Recep->setText(montre ? QStringLiteral("Masquer Récepteur") : QStringLiteral("Afficher Récepteur"));
     Ecrit_Pref(Pref_Rec, QStringLiteral("Récepteur"), montre);
     Visu_CAN->Rafraichit();
 }
@@ -151,8 +148,7 @@ void Form1::Legend_Click() {
 
 void Form1::Masquer_Click() {
     if (Mode_Trame) {
-        for (int i = 2; i < Visu_CAN->Nb_Annotations(); ++i)
-            Place_Texte(Visu_CAN, i, bus::YCache);
+        for (int i = 2; i < Visu_CAN->Nb_Annotations(); ++i) Place_Texte(Visu_CAN, i, bus::YCache);
         if (!Place_Texte(Visu_CAN, 1, bus::YCache)) return;
         Visu_CAN->Rafraichit();
         Af_legend->setEnabled(true);
@@ -165,8 +161,7 @@ void Form1::Masquer_Click() {
 
 void Form1::Af_legend_Click() {
     if (Mode_Trame) {
-        for (int i = 2; i < Visu_CAN->Nb_Annotations(); ++i)
-            Place_Texte(Visu_CAN, i, bus::YChamps);
+        for (int i = 2; i < Visu_CAN->Nb_Annotations(); ++i) Place_Texte(Visu_CAN, i, bus::YChamps);
         // Without a drawing there is no "Idle" text to bring back: leave it out.
         Place_Texte(Visu_CAN, 1, bus::YIdle);
         Visu_CAN->Rafraichit();

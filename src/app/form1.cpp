@@ -24,8 +24,7 @@ static void chargeRessources() {
 
 namespace varnel {
 
-Form1::Form1(Plateforme& plateforme, QWidget* parent)
-    : QMainWindow(parent), plateforme_(plateforme) {
+Form1::Form1(Plateforme& plateforme, QWidget* parent) : QMainWindow(parent), plateforme_(plateforme) {
     chargeRessources();
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Varnel"));

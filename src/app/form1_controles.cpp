@@ -72,16 +72,16 @@ QLabel* etiquette(QWidget* parent, const QString& nom, const QString& texte, int
     return l;
 }
 
-QCheckBox* caseACocher(QWidget* parent, const QString& nom, const QString& texte, int gauche,
-                       int haut, int largeur, int hauteur) {
+QCheckBox* caseACocher(QWidget* parent, const QString& nom, const QString& texte, int gauche, int haut,
+                       int largeur, int hauteur) {
     auto* c = new QCheckBox(texte, parent);
     c->setObjectName(nom);
     place(c, gauche, haut, largeur, hauteur);
     return c;
 }
 
-QLineEdit* boiteTexte(QWidget* parent, const QString& nom, int gauche, int haut, int largeur,
-                      int hauteur, bool verrouillee) {
+QLineEdit* boiteTexte(QWidget* parent, const QString& nom, int gauche, int haut, int largeur, int hauteur,
+                      bool verrouillee) {
     auto* t = new QLineEdit(parent);
     t->setObjectName(nom);
     t->setReadOnly(verrouillee);
@@ -89,8 +89,8 @@ QLineEdit* boiteTexte(QWidget* parent, const QString& nom, int gauche, int haut,
     return t;
 }
 
-BoiteHexa* boiteHexa(QWidget* parent, const QString& nom, int longueurMax, int gauche, int haut,
-                     int largeur, int hauteur) {
+BoiteHexa* boiteHexa(QWidget* parent, const QString& nom, int longueurMax, int gauche, int haut, int largeur,
+                     int hauteur) {
     auto* b = new BoiteHexa(parent);
     b->setObjectName(nom);
     b->setMaxLength(longueurMax);
@@ -100,8 +100,8 @@ BoiteHexa* boiteHexa(QWidget* parent, const QString& nom, int longueurMax, int g
     return b;
 }
 
-QTableWidget* grille(QWidget* parent, const QString& nom, int lignes, int colonnes, int gauche,
-                     int haut, int largeur, int hauteur) {
+QTableWidget* grille(QWidget* parent, const QString& nom, int lignes, int colonnes, int gauche, int haut,
+                     int largeur, int hauteur) {
     auto* g = new QTableWidget(lignes, colonnes, parent);
     g->setObjectName(nom);
     // Row 0 and column 0 are ordinary cells that the table set-up styles as headers.
@@ -121,8 +121,7 @@ QTableWidget* grille(QWidget* parent, const QString& nom, int lignes, int colonn
 void elargitAuTexte(QWidget* w, const QString& texte, std::initializer_list<QString> autres = {}) {
     const QFontMetrics fm(w->font());
     int texteMax = fm.horizontalAdvance(texte);
-    for (const QString& t : autres)
-        texteMax = std::max(texteMax, fm.horizontalAdvance(t));
+    for (const QString& t : autres) texteMax = std::max(texteMax, fm.horizontalAdvance(t));
     const int besoin = w->sizeHint().width() - fm.horizontalAdvance(texte) + texteMax;
     if (besoin > w->width()) w->resize(besoin, w->height());
 }
@@ -152,33 +151,27 @@ void Form1::Cree_Controles() {
     // ---- Frame entry and frame display -------------------------------------------
     Frame_Trame = cadre(client, "Frame_Trame", 120, 120, 14895, 3015);
     QWidget* f = Frame_Trame;
-    Labe1 = etiquette(f, QStringLiteral("Labe1"), QStringLiteral("Format de trame"), 120, 200, 1215,
-                      375);
-    Check1 =
-        caseACocher(f, QStringLiteral("Check1"), QStringLiteral("Standard"), 120, 440, 1095, 375);
-    Check3 =
-        caseACocher(f, QStringLiteral("Check3"), QStringLiteral("Low speed"), 120, 840, 1575, 375);
-    Label2 = etiquette(f, QStringLiteral("Label2"), QStringLiteral("Identifiant à émettre"), 1560,
-                       195, 1575, 375);
+    Labe1 = etiquette(f, QStringLiteral("Labe1"), QStringLiteral("Format de trame"), 120, 200, 1215, 375);
+    Check1 = caseACocher(f, QStringLiteral("Check1"), QStringLiteral("Standard"), 120, 440, 1095, 375);
+    Check3 = caseACocher(f, QStringLiteral("Check3"), QStringLiteral("Low speed"), 120, 840, 1575, 375);
+    Label2 =
+        etiquette(f, QStringLiteral("Label2"), QStringLiteral("Identifiant à émettre"), 1560, 195, 1575, 375);
     Identifiant = boiteHexa(f, QStringLiteral("Identifiant"), 3, 1680, 480, 1215, 375);
     Identifiant->setRaccourcisPropres(true);
-    Label1 = etiquette(f, QStringLiteral("Label1"), QStringLiteral("Type de trame"), 1680, 960,
-                       1095, 255);
-    Check2 = caseACocher(f, QStringLiteral("Check2"),
-                         QStringLiteral("Trame de données. RTR dominant"), 2790, 960, 3015, 255);
-    Label3 =
-        etiquette(f, QStringLiteral("Label3"), QStringLiteral("DLC"), 3120, 195, 615, 375, true);
+    Label1 = etiquette(f, QStringLiteral("Label1"), QStringLiteral("Type de trame"), 1680, 960, 1095, 255);
+    Check2 = caseACocher(f, QStringLiteral("Check2"), QStringLiteral("Trame de données. RTR dominant"), 2790,
+                         960, 3015, 255);
+    Label3 = etiquette(f, QStringLiteral("Label3"), QStringLiteral("DLC"), 3120, 195, 615, 375, true);
     Controle = boiteHexa(f, QStringLiteral("Controle"), 1, 3120, 480, 615, 375);
     Controle->setText(QStringLiteral("0"));
     Controle->setRaccourcisPropres(true);
     for (int n = 0; n < 8; ++n) {
         const QString k = QString::number(n);
-        LabelD[n] = etiquette(f, QStringLiteral("LabelD") + k, QStringLiteral("D") + k,
-                              3840 + 360 * n, 195, 375, 255, true);
+        LabelD[n] = etiquette(f, QStringLiteral("LabelD") + k, QStringLiteral("D") + k, 3840 + 360 * n, 195,
+                              375, 255, true);
         Data[n] = boiteHexa(f, QStringLiteral("Data") + k, 2, 3840 + 360 * n, 480, 375, 375);
     }
-    LabelCRC =
-        etiquette(f, QStringLiteral("LabelCRC"), QStringLiteral("CRC"), 6840, 195, 615, 255, true);
+    LabelCRC = etiquette(f, QStringLiteral("LabelCRC"), QStringLiteral("CRC"), 6840, 195, 615, 255, true);
     Champ_CRC = boiteTexte(f, QStringLiteral("Champ_CRC"), 6840, 480, 735, 375, true);
     Champ_CRC->setMaxLength(4);
     Champ_CRC->setAlignment(Qt::AlignCenter);
@@ -190,18 +183,15 @@ void Form1::Cree_Controles() {
     Picture2->setPixmap(QPixmap(QStringLiteral(":/images/bandeau.png"))
                             .scaledToWidth(Twips(LargeurBandeau), Qt::SmoothTransformation));
     place(Picture2, 8400, 240, 6375, 1335);
-    Label7 = etiquette(f, QStringLiteral("Label7"), QStringLiteral("Trame brute sans bit de stuff"),
-                       120, 1680, 2175, 255);
+    Label7 = etiquette(f, QStringLiteral("Label7"), QStringLiteral("Trame brute sans bit de stuff"), 120,
+                       1680, 2175, 255);
     Trame_Bin = boiteTexte(f, QStringLiteral("Trame_Bin"), 120, 1920, 13935, 285, true);
-    Label6 =
-        etiquette(f, QStringLiteral("Label6"), QStringLiteral("Nb Bits"), 14160, 1680, 615, 375);
+    Label6 = etiquette(f, QStringLiteral("Label6"), QStringLiteral("Nb Bits"), 14160, 1680, 615, 375);
     Text1 = boiteTexte(f, QStringLiteral("Text1"), 14160, 1920, 615, 285, true);
-    Label5 = etiquette(f, QStringLiteral("Label5"), QStringLiteral("Trame stuffée"), 120, 2280,
-                       1215, 255);
+    Label5 = etiquette(f, QStringLiteral("Label5"), QStringLiteral("Trame stuffée"), 120, 2280, 1215, 255);
     Couleur_Texte(Label5, Rouge);
     Trame_Bin_Stuf = boiteTexte(f, QStringLiteral("Trame_Bin_Stuf"), 120, 2520, 13935, 285, true);
-    Label4 =
-        etiquette(f, QStringLiteral("Label4"), QStringLiteral("Nb Bits"), 14160, 2280, 615, 375);
+    Label4 = etiquette(f, QStringLiteral("Label4"), QStringLiteral("Nb Bits"), 14160, 2280, 615, 375);
     Couleur_Texte(Label4, Rouge);
     Text2 = boiteTexte(f, QStringLiteral("Text2"), 14160, 2520, 615, 285, true);
     Couleur_Texte(Text2, Rouge);
@@ -209,8 +199,8 @@ void Form1::Cree_Controles() {
     // ---- Signal plot ---------------------------------------------------------------
     Frame_simul = cadre(client, "Frame_simul", 120, 3120, 14895, 7575);
     f = Frame_simul;
-    Label11 = etiquette(f, QStringLiteral("Label11"), QStringLiteral("Préférences d'affichage :"),
-                        120, 120, 2175, 255);
+    Label11 = etiquette(f, QStringLiteral("Label11"), QStringLiteral("Préférences d'affichage :"), 120, 120,
+                        2175, 255);
     Label11->setFont(policeStatut(police));
     Couleur_Texte(Label11, Gris);
     struct Statut {
@@ -228,8 +218,8 @@ void Form1::Cree_Controles() {
         {&Pref_Bus, "Pref_Bus", "Bus ON", 9960, 1575},
     };
     for (const Statut& s : statuts) {
-        *s.label = etiquette(f, QLatin1String(s.nom), QString::fromUtf8(s.texte), s.gauche, 120,
-                             s.largeur, 255);
+        *s.label =
+            etiquette(f, QLatin1String(s.nom), QString::fromUtf8(s.texte), s.gauche, 120, s.largeur, 255);
         (*s.label)->setFont(policeStatut(police));
         Couleur_Texte(*s.label, Bleu);
     }
@@ -246,8 +236,8 @@ void Form1::Cree_Controles() {
     // ---- Node entry (arbitration) ---------------------------------------------------
     Frame_Iden = cadre(client, "Frame_Iden", 3480, 3240, 14895, 3735);
     f = Frame_Iden;
-    Label9 = etiquette(f, QStringLiteral("Label9"), QStringLiteral("Identifiants à émettre"), 960,
-                       240, 1695, 375, true);
+    Label9 = etiquette(f, QStringLiteral("Label9"), QStringLiteral("Identifiants à émettre"), 960, 240, 1695,
+                       375, true);
     const int hautLabel[3] = {540, 1380, 2220};
     const int hautNoeud[3] = {480, 1320, 2160};
     const int hautCheck[3] = {520, 1365, 2205};
@@ -255,14 +245,14 @@ void Form1::Cree_Controles() {
     const char* const nomsLabel[3] = {"Label8", "Label10", "Label12"};
     for (int k = 0; k < 3; ++k) {
         const QString n = QString::number(k + 1);
-        LabelN[k] = etiquette(f, QLatin1String(nomsLabel[k]), QStringLiteral("Noeud ") + n, 240,
-                              hautLabel[k], 855, 255, true);
+        LabelN[k] = etiquette(f, QLatin1String(nomsLabel[k]), QStringLiteral("Noeud ") + n, 240, hautLabel[k],
+                              855, 255, true);
         Noeud[k] = boiteHexa(f, QStringLiteral("Noeud") + n, 3, 1200, hautNoeud[k], 1215, 315);
-        CheckN[k] = caseACocher(f, QStringLiteral("CheckN") + n,
-                                QStringLiteral("Trame de données. RTR dominant"), 2520,
-                                hautCheck[k], 3015, 255);
-        GridN[k] = grille(f, QStringLiteral("GridN") + n, 3, 14, 5640, hautGrille[k],
-                          k == 0 ? 7760 : 7755, k == 0 ? 730 : 735);
+        CheckN[k] =
+            caseACocher(f, QStringLiteral("CheckN") + n, QStringLiteral("Trame de données. RTR dominant"),
+                        2520, hautCheck[k], 3015, 255);
+        GridN[k] = grille(f, QStringLiteral("GridN") + n, 3, 14, 5640, hautGrille[k], k == 0 ? 7760 : 7755,
+                          k == 0 ? 730 : 735);
     }
     GridBus = grille(f, QStringLiteral("GridBus"), 1, 13, 5640, 2760, 6555, 255);
     BP_RAZ = new QPushButton(QStringLiteral("Nouvelle simulation"), f);
@@ -286,13 +276,11 @@ void Form1::Cree_Controles() {
     // Captions that this system's fonts draw wider than their design boxes get the
     // room they need (for every caption the program gives them); none of them has a
     // neighbour on its right close enough to overlap.
-    for (QLabel* l : {Labe1, Label2, Label1, Label7, Label5, Label11, Label9})
-        elargitAuTexte(l, l->text());
+    for (QLabel* l : {Labe1, Label2, Label1, Label7, Label5, Label11, Label9}) elargitAuTexte(l, l->text());
     elargitAuTexte(Check1, Check1->text(), {QStringLiteral("Etendue")});
     elargitAuTexte(Check3, Check3->text(), {QStringLiteral("High speed")});
     const QString requete = QStringLiteral("Trame de requête. RTR récessif");
-    for (QCheckBox* c : {Check2, CheckN[0], CheckN[1], CheckN[2]})
-        elargitAuTexte(c, c->text(), {requete});
+    for (QCheckBox* c : {Check2, CheckN[0], CheckN[1], CheckN[2]}) elargitAuTexte(c, c->text(), {requete});
     for (QLabel* l : {Pref_Legende, Pref_TB, Pref_TS, Pref_Em, Pref_Rec, Pref_Bus}) {
         QString off = l->text();
         off.replace(QStringLiteral(" ON"), QStringLiteral(" OFF"));

@@ -59,8 +59,8 @@ QMenu* sousMenu(QMenu* parent, const char* nom, const QString& titre) {
     return m;
 }
 
-QAction* element(QMenu* menu, const char* nom, const QString& titre,
-                 const QKeySequence& raccourci = {}, bool cochable = false) {
+QAction* element(QMenu* menu, const char* nom, const QString& titre, const QKeySequence& raccourci = {},
+                 bool cochable = false) {
     auto* a = new QAction(titre, menu);
     a->setObjectName(QLatin1String(nom));
     a->setShortcut(raccourci);
@@ -90,14 +90,13 @@ void Form1::Cree_Menus() {
 
     Mode = menuPrincipal(barre, "Mode", QStringLiteral("&Mode"));
     Simulation_trame = element(Mode, "Simulation_trame", QStringLiteral("&Simulation Trame"));
-    Simulation_arbitrage =
-        element(Mode, "Simulation_arbitrage", QStringLiteral("&Simulation Arbitrage"));
+    Simulation_arbitrage = element(Mode, "Simulation_arbitrage", QStringLiteral("&Simulation Arbitrage"));
     espace(barre, "rien3", 5);
     espace(barre, "rien4", 7);
 
     Pref = menuPrincipal(barre, "Pref", QStringLiteral("&Préférences"));
-    Aff_T_Brute = element(Pref, "Aff_T_Brute", QStringLiteral("&Afficher trame brute"),
-                          QKeySequence(Qt::Key_F3), true);
+    Aff_T_Brute =
+        element(Pref, "Aff_T_Brute", QStringLiteral("&Afficher trame brute"), QKeySequence(Qt::Key_F3), true);
     Aff_T_Stuff = element(Pref, "Aff_T_Stuff", QStringLiteral("&Afficher trame stuffée"),
                           QKeySequence(Qt::Key_F4), true);
     espace(barre, "rien5", 1);
@@ -105,10 +104,8 @@ void Form1::Cree_Menus() {
     Graph = menuPrincipal(barre, "Graph", QStringLiteral("&Graph"));
     Legend = element(Graph, "Legend", QStringLiteral("&Légende"), QKeySequence(Qt::Key_F2), true);
     TraceTr = sousMenu(Graph, "TraceTr", QStringLiteral("&Traces simul Trame"));
-    Aff_Emet =
-        element(TraceTr, "Aff_Emet", QStringLiteral("&Masquer Emetteur"), ctrl(Qt::Key_E), true);
-    Aff_Recep =
-        element(TraceTr, "Aff_Recep", QStringLiteral("&Masquer Récepteur"), ctrl(Qt::Key_R), true);
+    Aff_Emet = element(TraceTr, "Aff_Emet", QStringLiteral("&Masquer Emetteur"), ctrl(Qt::Key_E), true);
+    Aff_Recep = element(TraceTr, "Aff_Recep", QStringLiteral("&Masquer Récepteur"), ctrl(Qt::Key_R), true);
     Aff_Bus = element(TraceTr, "Aff_Bus", QStringLiteral("&Masquer Bus"), ctrl(Qt::Key_B), true);
     TraceArb = sousMenu(Graph, "TraceArb", QStringLiteral("&Traces simul Arbitrage"));
     const char* const nomsMasq[4] = {"Masq1", "Masq2", "Masq3", "MasqBus"};
@@ -116,20 +113,18 @@ void Form1::Cree_Menus() {
     for (int k = 0; k < 4; ++k) {
         const QString sujet =
             k < 3 ? QStringLiteral("Noeud") + QString::number(k + 1) : QStringLiteral("Bus");
-        Masq[k] = element(TraceArb, nomsMasq[k], QStringLiteral("&Masquer ") + sujet,
-                          ctrl(touchesMasq[k]), true);
+        Masq[k] =
+            element(TraceArb, nomsMasq[k], QStringLiteral("&Masquer ") + sujet, ctrl(touchesMasq[k]), true);
         Masq[k]->setChecked(true);
     }
     Coul_Graph = sousMenu(Graph, "Coul_Graph", QStringLiteral("&Couleurs Graph"));
     Noir_Blanc = element(Coul_Graph, "Noir_Blanc", QStringLiteral("&Noir et Blanc"));
-    Copie_PP =
-        element(Graph, "Copie_PP", QStringLiteral("&Copie vers le presse papier"), ctrl(Qt::Key_C));
+    Copie_PP = element(Graph, "Copie_PP", QStringLiteral("&Copie vers le presse papier"), ctrl(Qt::Key_C));
     espace(barre, "rien6", 9);
 
     Affichage = menuPrincipal(barre, "Affichage", QStringLiteral("&Affichage"));
     Pas_a_Pas = element(Affichage, "Pas_a_Pas", QStringLiteral("&Pas à Pas"), ctrl(Qt::Key_P));
-    Instantanne =
-        element(Affichage, "Instantanne", QStringLiteral("&Instantanné"), ctrl(Qt::Key_I));
+    Instantanne = element(Affichage, "Instantanne", QStringLiteral("&Instantanné"), ctrl(Qt::Key_I));
 
     Legende = menuPrincipal(barre, "Legende", QStringLiteral("&Légende"));
     Masquer = element(Legende, "Masquer", QStringLiteral("&Masquer"), ctrl(Qt::Key_M));

@@ -20,8 +20,7 @@ public:
     virtual ~Plateforme() = default;
 
     // Modal message box; returns the button pressed.
-    virtual Reponse message(const QString& texte, const QString& titre, Icone icone,
-                            Boutons boutons) = 0;
+    virtual Reponse message(const QString& texte, const QString& titre, Icone icone, Boutons boutons) = 0;
 
     virtual void videPressePapier() = 0;
     virtual void copiePressePapier(const QImage& image) = 0;

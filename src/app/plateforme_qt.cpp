@@ -20,8 +20,7 @@ Plateforme::Reponse PlateformeQt::message(const QString& texte, const QString& t
     QMessageBox::Icon icon = QMessageBox::Warning;
     if (icone == Icone::Question) icon = QMessageBox::Question;
     if (icone == Icone::Information) icon = QMessageBox::Information;
-    const auto standard =
-        boutons == Boutons::OuiNon ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok;
+    const auto standard = boutons == Boutons::OuiNon ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok;
     QMessageBox boite(icon, titre, texte, standard, fenetre_);
     const int choix = boite.exec();
     if (boutons == Boutons::Ok) return Reponse::Ok;

@@ -21,8 +21,7 @@ public:
     // The window that owns the dialogs (the main window, once it exists).
     void setFenetre(QWidget* fenetre) { fenetre_ = fenetre; }
 
-    Reponse message(const QString& texte, const QString& titre, Icone icone,
-                    Boutons boutons) override;
+    Reponse message(const QString& texte, const QString& titre, Icone icone, Boutons boutons) override;
     void videPressePapier() override;
     void copiePressePapier(const QImage& image) override;
     QImage imagePressePapier() const override;

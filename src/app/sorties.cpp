@@ -20,8 +20,7 @@ using Couleurs::Noir;
 
 void Noircit(Courbe* courbe) {
     if (!courbe) return;
-    for (int i = 0; i < courbe->Nb_Points(); ++i)
-        courbe->Couleur_Point(i, Noir);
+    for (int i = 0; i < courbe->Nb_Points(); ++i) courbe->Couleur_Point(i, Noir);
 }
 
 VisuPlot* Plot_Courant(Form1& f) {
@@ -42,17 +41,14 @@ void Form1::Connecte_Sorties() {
 
 void Form1::Noir_Blanc_Click() {
     if (Mode_Trame) {
-        for (Courbe* c : {Courbe_Emet, Courbe_CANH, Courbe_CANL, Courbe_Recep})
-            Noircit(c);
+        for (Courbe* c : {Courbe_Emet, Courbe_CANH, Courbe_CANL, Courbe_Recep}) Noircit(c);
         // Item 0 is the cursor: it keeps its colour so that it stays easy to find.
-        for (int i = 1; i < Visu_CAN->Nb_Annotations(); ++i)
-            Visu_CAN->Couleur_Annotation(i, Noir);
+        for (int i = 1; i < Visu_CAN->Nb_Annotations(); ++i) Visu_CAN->Couleur_Annotation(i, Noir);
         Visu_CAN->Rafraichit();
     }
     if (Mode_Arb) {
         // The bus trace is black already, and the bit names stay as they are.
-        for (Courbe* c : Courbe_N)
-            Noircit(c);
+        for (Courbe* c : Courbe_N) Noircit(c);
         Visu_ARB->Rafraichit();
     }
 }

@@ -48,10 +48,8 @@ void Form1::Pas_Arbitrage() {
     if (!Pas_Lance || Pas_Arb < 1) {
         // The identifiers and frame types are fixed for the whole run.
         Pas_Lance = true;
-        for (BoiteHexa* boite : Noeud)
-            boite->setEnabled(false);
-        for (QCheckBox* rtr : CheckN)
-            rtr->setEnabled(false);
+        for (BoiteHexa* boite : Noeud) boite->setEnabled(false);
+        for (QCheckBox* rtr : CheckN) rtr->setEnabled(false);
         Pas_Arb = 1;
     }
     const int c = Pas_Arb;
@@ -77,8 +75,7 @@ void Form1::Pas_Arbitrage() {
         }
         if (Bit_N[k] != Bit_Bus && !Hors_N[k]) {
             // Wrote recessive, reads dominant: the bits it will not send turn red.
-            for (int j = c; j <= 13; ++j)
-                Couleur_Cellule(Cellule(grille, 1, j), Rouge);
+            for (int j = c; j <= 13; ++j) Couleur_Cellule(Cellule(grille, 1, j), Rouge);
             Cellule(grille, 1, 13)->setText(QString());
             QTableWidgetItem* etat = Cellule(grille, 2, 13);
             Gras_Cellule(etat);

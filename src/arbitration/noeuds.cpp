@@ -70,8 +70,7 @@ void Form1::Connecte_Arbitrage() {
         connect(CheckN[k], &QCheckBox::toggled, this, [this, k] { CheckN_Click(k); });
     }
     connect(BP_RAZ, &QPushButton::clicked, this, [this] { BP_RAZ_Click(); });
-    for (int k = 0; k < 4; ++k)
-        Connecte_Menu(Masq[k], [this, k] { Masq_Click(k); });
+    for (int k = 0; k < 4; ++k) Connecte_Menu(Masq[k], [this, k] { Masq_Click(k); });
 }
 
 QTableWidgetItem* Form1::Cellule(QTableWidget* grille, int ligne, int colonne) {
@@ -82,8 +81,7 @@ QTableWidgetItem* Form1::Cellule(QTableWidget* grille, int ligne, int colonne) {
     cellule->setFlags(Qt::ItemIsEnabled);
     // Column 0 holds the row titles; row 0 of a node table holds the bit names. The
     // bus table's only row carries the bus levels, under those of the node tables.
-    if (colonne == 0 || (ligne == 0 && grille != GridBus))
-        cellule->setBackground(couleurQt(GrisFixe));
+    if (colonne == 0 || (ligne == 0 && grille != GridBus)) cellule->setBackground(couleurQt(GrisFixe));
     grille->setItem(ligne, colonne, cellule);
     return cellule;
 }
@@ -94,22 +92,19 @@ void Form1::Init_Grilles() {
         Prepare_Grille(grille);
         const int colonnes = grille->columnCount();
         grille->setColumnWidth(0, Twips(LargeurTitre));
-        for (int c = 1; c < colonnes; ++c)
-            grille->setColumnWidth(c, Twips(LargeurBit));
+        for (int c = 1; c < colonnes; ++c) grille->setColumnWidth(c, Twips(LargeurBit));
         grille->setColumnWidth(12, Twips(LargeurRTR));
         if (grille != GridBus) grille->setColumnWidth(13, Twips(LargeurEtat));
         // Every cell exists from now on, centred, with its fixed look.
         for (int ligne = 0; ligne < grille->rowCount(); ++ligne)
-            for (int c = 0; c < colonnes; ++c)
-                Cellule(grille, ligne, c);
+            for (int c = 0; c < colonnes; ++c) Cellule(grille, ligne, c);
     }
     for (int k = 0; k < 3; ++k) {
         QTableWidget* grille = GridN[k];
         Cellule(grille, 0, 0)->setText(QStringLiteral("Noeud %1").arg(k + 1));
         Cellule(grille, 1, 0)->setText(QStringLiteral("W"));
         Cellule(grille, 2, 0)->setText(QStringLiteral("R"));
-        for (int c = 1; c <= 11; ++c)
-            Cellule(grille, 0, c)->setText(QStringLiteral("ID%1").arg(11 - c));
+        for (int c = 1; c <= 11; ++c) Cellule(grille, 0, c)->setText(QStringLiteral("ID%1").arg(11 - c));
         Cellule(grille, 0, 12)->setText(QStringLiteral("RTR"));
         Cellule(grille, 0, 13)->setText(QStringLiteral("Etat du noeud"));
     }
@@ -125,15 +120,13 @@ void Form1::Noeud_Change(int k) {
     QTableWidget* grille = GridN[k];
     const QString texte = Noeud[k]->text();
     if (texte.size() < 3)
-        for (int c = 1; c <= 13; ++c)
-            Cellule(grille, 1, c)->setText(QString());
+        for (int c = 1; c <= 13; ++c) Cellule(grille, 1, c)->setText(QString());
     if (texte.size() != 3) return;
 
     const RegleIdentifiant regle = Regle_Identifiant(texte.toStdString(), false);
     if (regle.etat == RegleIdentifiant::Etat::Refuse) {
-        plateforme().message(QString::fromStdString(regle.Message),
-                             QString::fromStdString(regle.Titre), Plateforme::Icone::Exclamation,
-                             Plateforme::Boutons::Ok);
+        plateforme().message(QString::fromStdString(regle.Message), QString::fromStdString(regle.Titre),
+                             Plateforme::Icone::Exclamation, Plateforme::Boutons::Ok);
         Noeud[k]->clear(); // runs this handler again, which empties row 1
         return;
     }
@@ -147,8 +140,7 @@ void Form1::Noeud_Change(int k) {
     Gras_Cellule(etat);
     Couleur_Cellule(etat, Bleu);
     etat->setText(QStringLiteral("Emetteur"));
-    Cellule(grille, 1, 12)
-        ->setText(CheckN[k]->isChecked() ? QStringLiteral("R") : QStringLiteral("D"));
+    Cellule(grille, 1, 12)->setText(CheckN[k]->isChecked() ? QStringLiteral("R") : QStringLiteral("D"));
 }
 
 void Form1::CheckN_Click(int k) {
@@ -175,8 +167,7 @@ void Form1::BP_RAZ_Click() {
             Couleur_Cellule(lu, Bleu);
             lu->setText(QString());
         }
-    for (int c = 1; c <= 12; ++c)
-        Cellule(GridBus, 0, c)->setText(QString());
+    for (int c = 1; c <= 12; ++c) Cellule(GridBus, 0, c)->setText(QString());
 
     // The plot has no traces until arbitration mode has been entered once, yet
     // choosing frame mode runs this reset in any case: then there is nothing to clear,
@@ -184,8 +175,7 @@ void Form1::BP_RAZ_Click() {
     const bool plot_pret = Courbe_Bus != nullptr;
     Visu_ARB->Efface_Annotations();
     if (plot_pret) {
-        for (Courbe* courbe : Courbe_N)
-            courbe->Efface_Points();
+        for (Courbe* courbe : Courbe_N) courbe->Efface_Points();
         Courbe_Bus->Efface_Points();
         Visu_ARB->Rafraichit();
     }

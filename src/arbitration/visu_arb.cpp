@@ -77,8 +77,8 @@ void Form1::Aff_Arb() {
         }
         const bool perte_deja_tracee = Perte_Tracee_N[k];
         if (Bit_N[k] == Bit_Bus && !Hors_N[k]) {
-            Trace_Bit(courbe, Niveau_N[k], Bit_N[k] == QLatin1String("R"), x, Recessif_N[k],
-                      Dominant_N[k], Vert);
+            Trace_Bit(courbe, Niveau_N[k], Bit_N[k] == QLatin1String("R"), x, Recessif_N[k], Dominant_N[k],
+                      Vert);
         } else if (!perte_deja_tracee && Hors_N[k] && Bit_N[k] != Bit_Bus) {
             // Lost at this bit (or had no bit at all: then there is nothing to draw).
             if (!Bit_N[k].isEmpty())
@@ -87,12 +87,10 @@ void Form1::Aff_Arb() {
         }
         if (perte_deja_tracee) courbe->Ajoute_Point(x + LargeurBit, Recessif_N[k], Rouge);
     }
-    Trace_Bit(Courbe_Bus, Niveau_Bus, Bit_Bus == QLatin1String("R"), x, Recessif_Bus, Dominant_Bus,
-              Noir);
+    Trace_Bit(Courbe_Bus, Niveau_Bus, Bit_Bus == QLatin1String("R"), x, Recessif_Bus, Dominant_Bus, Noir);
 
     const int n = 12 - Pas_Arb;
-    Aff_Texte_Arb(x + 1, 90, n >= 0 ? QStringLiteral("ID%1").arg(n) : QStringLiteral("RTR"), 0,
-                  Noir);
+    Aff_Texte_Arb(x + 1, 90, n >= 0 ? QStringLiteral("ID%1").arg(n) : QStringLiteral("RTR"), 0, Noir);
     X_Arb = x + LargeurBit;
 }
 

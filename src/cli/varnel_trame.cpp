@@ -130,13 +130,11 @@ Options Lit_Options(const std::vector<std::string>& arguments) {
 
 // Checks everything and builds the frame; throws a Refus at the first problem.
 void Construit_Depuis(const Options& o, Trame& t, uint32_t& debit) {
-    if (o.positionnels.empty())
-        throw Refus{"il manque l'identifiant (varnel-trame --help affiche l'aide)"};
+    if (o.positionnels.empty()) throw Refus{"il manque l'identifiant (varnel-trame --help affiche l'aide)"};
 
     const std::string id = Majuscules(o.positionnels[0]);
     if (!Est_Hexa(id))
-        throw Refus{"l'identifiant " + Cite(o.positionnels[0]) +
-                    " n'est pas une valeur hexadécimale"};
+        throw Refus{"l'identifiant " + Cite(o.positionnels[0]) + " n'est pas une valeur hexadécimale"};
     const size_t chiffres = o.etendue ? 8 : 3;
     if (id.size() != chiffres)
         throw Refus{"l'identifiant " + Cite(o.positionnels[0]) + " a " + Chiffres(id.size()) +
@@ -145,8 +143,7 @@ void Construit_Depuis(const Options& o, Trame& t, uint32_t& debit) {
     const RegleIdentifiant regle = Regle_Identifiant(id, o.etendue);
     if (regle.etat != RegleIdentifiant::Etat::Valide) {
         std::string message = regle.Message;
-        for (size_t p; (p = message.find("\r\n")) != std::string::npos;)
-            message.replace(p, 2, " ");
+        for (size_t p; (p = message.find("\r\n")) != std::string::npos;) message.replace(p, 2, " ");
         throw Refus{regle.Titre + ": " + message};
     }
 
@@ -154,11 +151,9 @@ void Construit_Depuis(const Options& o, Trame& t, uint32_t& debit) {
     for (std::string& octet : octets) {
         const std::string original = octet;
         octet = Majuscules(octet);
-        if (!Est_Hexa(octet))
-            throw Refus{"l'octet " + Cite(original) + " n'est pas une valeur hexadécimale"};
+        if (!Est_Hexa(octet)) throw Refus{"l'octet " + Cite(original) + " n'est pas une valeur hexadécimale"};
         if (octet.size() != 2)
-            throw Refus{"l'octet " + Cite(original) +
-                        " doit avoir deux chiffres hexadécimaux, pas " +
+            throw Refus{"l'octet " + Cite(original) + " doit avoir deux chiffres hexadécimaux, pas " +
                         std::to_string(octet.size())};
     }
 
@@ -168,13 +163,12 @@ void Construit_Depuis(const Options& o, Trame& t, uint32_t& debit) {
             throw Refus{"le DLC doit être un nombre de 0 à 8, pas " + Cite(o.dlc)};
     } else if (!o.requete) {
         if (octets.size() > 8)
-            throw Refus{"trop d'octets de données: " + std::to_string(octets.size()) +
-                        " (8 au plus)"};
+            throw Refus{"trop d'octets de données: " + std::to_string(octets.size()) + " (8 au plus)"};
         dlc = static_cast<uint32_t>(octets.size());
     }
     if (o.requete && !octets.empty())
-        throw Refus{"une trame de requête ne porte aucun octet de données (" +
-                    Octets(octets.size()) + " donné" + (octets.size() > 1 ? "s)" : ")")};
+        throw Refus{"une trame de requête ne porte aucun octet de données (" + Octets(octets.size()) +
+                    " donné" + (octets.size() > 1 ? "s)" : ")")};
     if (!o.requete && octets.size() != dlc)
         throw Refus{"le DLC " + std::to_string(dlc) + " demande " + Octets(dlc) + " de données, " +
                     std::to_string(octets.size()) + " donné" + (octets.size() > 1 ? "s" : "")};
@@ -190,16 +184,15 @@ void Construit_Depuis(const Options& o, Trame& t, uint32_t& debit) {
     t.Bits_ID = regle.Bits_ID;
     t.Bit_RTR = o.requete ? "1" : "0";
     t.Bits_Ctrl = "00" + Hexa_Bin(texteDlc);
-    for (size_t k = 0; k < octets.size(); ++k)
-        t.Bits_D[k] = Hexa_Bin(octets[k]);
+    for (size_t k = 0; k < octets.size(); ++k) t.Bits_D[k] = Hexa_Bin(octets[k]);
     t.Construit_Trame(texteDlc, true);
 }
 
 std::string Description(const Options& o, const Trame& t) {
     std::string d = std::string(o.etendue ? "trame etendue" : "trame standard") +
                     (o.requete ? " de requete" : " de donnees") + ", identifiant " +
-                    Majuscules(o.positionnels[0]) + ", DLC " + Bin_Num(t.Bits_Ctrl.substr(2)) +
-                    ", CRC " + t.Champ_CRC;
+                    Majuscules(o.positionnels[0]) + ", DLC " + Bin_Num(t.Bits_Ctrl.substr(2)) + ", CRC " +
+                    t.Champ_CRC;
     return d;
 }
 
@@ -222,8 +215,7 @@ std::string Usage_Varnel_Trame() {
            "Exemple : varnel-trame -d 2 123 01 FF\n";
 }
 
-int Varnel_Trame(const std::vector<std::string>& arguments, std::ostream& sortie,
-                 std::ostream& erreurs) {
+int Varnel_Trame(const std::vector<std::string>& arguments, std::ostream& sortie, std::ostream& erreurs) {
     try {
         const Options o = Lit_Options(arguments);
         if (o.aide) {

@@ -10,8 +10,7 @@
 
 namespace varnel {
 
-std::string Texte_VCD(const std::string& trameStuffee, uint32_t debit,
-                      const std::string& commentaire) {
+std::string Texte_VCD(const std::string& trameStuffee, uint32_t debit, const std::string& commentaire) {
     // What the emitter drives; the receiver's view differs only in the ACK slot,
     // which a receiver overwrites with a dominant bit.
     const std::string repos(11, '1');
@@ -54,19 +53,13 @@ namespace {
 std::string Raison(int numero) {
     switch (numero) {
     case ENOENT:
-    case ENOTDIR:
-        return "dossier inexistant";
+    case ENOTDIR: return "dossier inexistant";
     case EACCES:
-    case EPERM:
-        return "permission refusée";
-    case EISDIR:
-        return "c'est un dossier";
-    case ENOSPC:
-        return "plus de place sur le disque";
-    case EROFS:
-        return "système de fichiers en lecture seule";
-    default:
-        return std::strerror(numero);
+    case EPERM: return "permission refusée";
+    case EISDIR: return "c'est un dossier";
+    case ENOSPC: return "plus de place sur le disque";
+    case EROFS: return "système de fichiers en lecture seule";
+    default: return std::strerror(numero);
     }
 }
 

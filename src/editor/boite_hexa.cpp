@@ -51,8 +51,7 @@ bool BoiteHexa::event(QEvent* e) {
 int BoiteHexa::codeTouche(const QKeyEvent* e) {
     if (estRaccourciSimulation(e)) return e->key() == Qt::Key_P ? CodeCtrlP : CodeCtrlI;
     if (e->key() == Qt::Key_Backspace) return CodeRetour;
-    const auto mods =
-        e->modifiers() & ~(Qt::ShiftModifier | Qt::KeypadModifier | Qt::GroupSwitchModifier);
+    const auto mods = e->modifiers() & ~(Qt::ShiftModifier | Qt::KeypadModifier | Qt::GroupSwitchModifier);
     if (mods != Qt::NoModifier) return -1;
     const QString texte = e->text();
     if (texte.isEmpty() || texte.at(0).unicode() < 32 || texte.at(0).unicode() == 127) return -1;

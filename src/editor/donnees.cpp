@@ -31,8 +31,8 @@ void Form1::Controle_Change() {
     const QString texte = Controle->text();
     Ajust_Aff();
     if (texte.size() == 1 && Val_Hexa(texte.toStdString()) > 8) {
-        plateforme().message("Nombre non autorisé!", "Erreur de saisie",
-                             Plateforme::Icone::Exclamation, Plateforme::Boutons::Ok);
+        plateforme().message("Nombre non autorisé!", "Erreur de saisie", Plateforme::Icone::Exclamation,
+                             Plateforme::Boutons::Ok);
         Controle->setText("0"); // this handler runs again for "0" and rebuilds
         Place_Gauche(Champ_CRC, Gauche_CRC[0]);
         Place_Gauche(LabelCRC, Gauche_CRC[0]);

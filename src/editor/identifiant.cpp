@@ -65,12 +65,10 @@ void Form1::Identifiant_Change() {
         Trame_Bin->clear();
         Text1->setText("0");
         break;
-    case RegleIdentifiant::Etat::Incomplet:
-        break; // `Bits_ID` keeps the last complete identifier
+    case RegleIdentifiant::Etat::Incomplet: break; // `Bits_ID` keeps the last complete identifier
     case RegleIdentifiant::Etat::Refuse:
-        plateforme().message(QString::fromStdString(regle.Message),
-                             QString::fromStdString(regle.Titre), Plateforme::Icone::Exclamation,
-                             Plateforme::Boutons::Ok);
+        plateforme().message(QString::fromStdString(regle.Message), QString::fromStdString(regle.Titre),
+                             Plateforme::Icone::Exclamation, Plateforme::Boutons::Ok);
         Identifiant->clear(); // runs this handler again with an empty box
         Trame_Bin->clear();
         // The standard seven-recessive-bits refusal keeps the "0" of the emptied box.

@@ -28,9 +28,8 @@ void Form1::Filtre_Clavier(int& code, const QString& texte) {
     // The filter works on 16-bit codes; anything beyond is no hexadecimal digit either.
     T.Touche = static_cast<int16_t>(code > 0x7FFF ? 0x7FFF : code);
     if (T.Filtre_Hexa())
-        plateforme().message(QString::fromUtf8(MessageNonHexa),
-                             QString::fromUtf8(TitreErreurSaisie), Plateforme::Icone::Exclamation,
-                             Plateforme::Boutons::Ok);
+        plateforme().message(QString::fromUtf8(MessageNonHexa), QString::fromUtf8(TitreErreurSaisie),
+                             Plateforme::Icone::Exclamation, Plateforme::Boutons::Ok);
     code = T.Touche;
 }
 
@@ -89,11 +88,9 @@ void Form1::Champ_CRC_Change() {
 
 void Form1::Verif_Saisie() {
     std::array<std::string, 8> donnees;
-    for (size_t k = 0; k < 8; ++k)
-        donnees[k] = Data[k]->text().toStdString();
-    Saisie_Complete =
-        Saisie_Est_Complete(Identifiant->text().toStdString(), Controle->text().toStdString(),
-                            donnees, Check1->isChecked(), Check2->isChecked());
+    for (size_t k = 0; k < 8; ++k) donnees[k] = Data[k]->text().toStdString();
+    Saisie_Complete = Saisie_Est_Complete(Identifiant->text().toStdString(), Controle->text().toStdString(),
+                                          donnees, Check1->isChecked(), Check2->isChecked());
     if (!Saisie_Complete)
         plateforme().message("La saisie de certains champs est incomplete!", "Erreur de saisie",
                              Plateforme::Icone::Exclamation, Plateforme::Boutons::Ok);

@@ -26,8 +26,7 @@ std::string Hexa_Bin(const std::string& hexa) {
     for (char c : hexa) {
         const int v = Rang_Hexa(c);
         if (v < 0) continue;
-        for (int b = 3; b >= 0; --b)
-            bin += ((v >> b) & 1) ? '1' : '0';
+        for (int b = 3; b >= 0; --b) bin += ((v >> b) & 1) ? '1' : '0';
     }
     return bin;
 }
@@ -82,16 +81,14 @@ std::string Num_Bin(double x) {
     const double plafond = 18446744073709551615.0;
     const uint64_t n = x >= plafond ? UINT64_MAX : static_cast<uint64_t>(x);
     std::string bin;
-    for (uint64_t v = n; v != 0; v >>= 1)
-        bin.insert(bin.begin(), (v & 1) ? '1' : '0');
+    for (uint64_t v = n; v != 0; v >>= 1) bin.insert(bin.begin(), (v & 1) ? '1' : '0');
     return bin;
 }
 
 bool Trame::Filtre_Hexa() {
     // Upper-case the key (ASCII letters only; other codes stay as they are).
     if (Touche >= 'a' && Touche <= 'z') Touche = static_cast<int16_t>(Touche - 'a' + 'A');
-    Car_Saisi =
-        (Touche > 0 && Touche < 128) ? std::string(1, static_cast<char>(Touche)) : std::string();
+    Car_Saisi = (Touche > 0 && Touche < 128) ? std::string(1, static_cast<char>(Touche)) : std::string();
     const size_t n = Texte_Saisi.size();
     if (n > 1 && Touche == 8) return false;
     if (n > 1 && n == static_cast<size_t>(Long_Max)) {

@@ -39,14 +39,12 @@ RegleIdentifiant Regle_Identifiant(const std::string& texte, bool etendue) {
     if (!etendue) {
         if (premier >= '8') // 8..9 and A..F: wider than 11 bits
             return Refuse(RegleIdentifiant::Refus::PremierChiffre,
-                          "En mode standard, la longueur du champ identifiant est de 11 bits!",
-                          TitreCAN2A);
+                          "En mode standard, la longueur du champ identifiant est de 11 bits!", TitreCAN2A);
         id = bits.substr(1);
     } else {
         if (premier >= '2') // 2..9 and A..F: wider than 29 bits
             return Refuse(RegleIdentifiant::Refus::PremierChiffre,
-                          "En mode étendu, la longueur du champ identifiant est de 29 bits!",
-                          TitreCAN2B);
+                          "En mode étendu, la longueur du champ identifiant est de 29 bits!", TitreCAN2B);
         id = bits.substr(3, 11) + " 11 " + bits.substr(14, 18);
     }
     if (id.compare(0, 7, "1111111") == 0)

@@ -13,8 +13,7 @@ template <size_t N> void Libelles_Apres_RTR(std::array<std::string, N>& lib, siz
     lib[rtr] = "RTR";
     lib[rtr + 1] = "r1";
     lib[rtr + 2] = "r0";
-    for (size_t i = 0; i < 4; ++i)
-        lib[rtr + 3 + i] = "DLC" + std::to_string(3 - i);
+    for (size_t i = 0; i < 4; ++i) lib[rtr + 3 + i] = "DLC" + std::to_string(3 - i);
     const size_t donnees = rtr + 7;
     for (size_t k = 0; k < 8; ++k) {
         lib[donnees + 8 * k] = "d" + std::to_string(k) + ".7";
@@ -43,20 +42,17 @@ Trame::Trame() {
 void Trame::Init_Lib_Std() {
     Lib_Std.fill(std::string());
     Lib_Std[0] = "SOF";
-    for (size_t i = 0; i < 11; ++i)
-        Lib_Std[1 + i] = "ID" + std::to_string(10 - i);
+    for (size_t i = 0; i < 11; ++i) Lib_Std[1 + i] = "ID" + std::to_string(10 - i);
     Libelles_Apres_RTR(Lib_Std, 12);
 }
 
 void Trame::Init_Lib_Ext() {
     Lib_Ext.fill(std::string());
     Lib_Ext[0] = "SOF";
-    for (size_t i = 0; i < 11; ++i)
-        Lib_Ext[1 + i] = "ID" + std::to_string(28 - i);
+    for (size_t i = 0; i < 11; ++i) Lib_Ext[1 + i] = "ID" + std::to_string(28 - i);
     Lib_Ext[12] = "SRR";
     Lib_Ext[13] = "IDE";
-    for (size_t i = 0; i < 18; ++i)
-        Lib_Ext[14 + i] = "ID" + std::to_string(17 - i);
+    for (size_t i = 0; i < 18; ++i) Lib_Ext[14 + i] = "ID" + std::to_string(17 - i);
     Libelles_Apres_RTR(Lib_Ext, 32);
 }
 
@@ -69,8 +65,7 @@ void Trame::Calcul_CRC() {
     }
     Reg_CRC = static_cast<int16_t>(reg);
     Bits_CRC.clear();
-    for (int b = 14; b >= 0; --b)
-        Bits_CRC += ((reg >> b) & 1) ? '1' : '0';
+    for (int b = 14; b >= 0; --b) Bits_CRC += ((reg >> b) & 1) ? '1' : '0';
     const char* const chiffres = "0123456789ABCDEF";
     Champ_CRC.clear();
     do {
@@ -84,8 +79,7 @@ bool Trame::Construit_Trame(const std::string& dlc, bool identifiantComplet) {
     if (dlc.size() == 1 && dlc[0] >= '0' && dlc[0] <= '8') {
         bin = Bits_ID + " " + Bit_RTR + " " + Bits_Ctrl;
         const int d = dlc[0] - '0';
-        for (int k = 0; k < d; ++k)
-            bin += " " + Bits_D[static_cast<size_t>(k)];
+        for (int k = 0; k < d; ++k) bin += " " + Bits_D[static_cast<size_t>(k)];
     }
     bin = "0 " + bin;
 
@@ -154,8 +148,7 @@ void Trame::Marque_Bits() {
 }
 
 void Trame::Efface_Donnees() {
-    for (auto& octet : Bits_D)
-        octet.clear();
+    for (auto& octet : Bits_D) octet.clear();
 }
 
 } // namespace varnel

@@ -60,9 +60,8 @@ bool Est_Stuff(const QString& symbole) {
 }
 
 void Message_Identifiant_Court(Form1& f) {
-    f.plateforme().message("Le champ Identifiant doit contenir au moins 3 caractères!",
-                           "Erreur de saisie", Plateforme::Icone::Exclamation,
-                           Plateforme::Boutons::Ok);
+    f.plateforme().message("Le champ Identifiant doit contenir au moins 3 caractères!", "Erreur de saisie",
+                           Plateforme::Icone::Exclamation, Plateforme::Boutons::Ok);
 }
 
 // The legend menu offers to hide the labels when they are shown and to show them when
@@ -79,9 +78,7 @@ void Aff_Champ(Form1& w, const Format& f) {
     auto place = [&](int index) {
         w.Aff_Texte(w.Pos_X + w.Decal_Champ, w.Pos_Y_Texte, Etiquette(f, index), 90, Vert);
     };
-    auto recepteur = [&](double x, double y) {
-        w.Courbe_Recep->Ajoute_Point(x, y, bus::Recep.couleur);
-    };
+    auto recepteur = [&](double x, double y) { w.Courbe_Recep->Ajoute_Point(x, y, bus::Recep.couleur); };
     const double x = w.Pos_X;
 
     // Arbitration and control fields: every bit has its name.
@@ -189,8 +186,7 @@ void Aff_Champ(Form1& w, const Format& f) {
         w.Phase_Ack = false;
         w.CRC_Fini = false;
         break;
-    default:
-        break;
+    default: break;
     }
 }
 
@@ -205,8 +201,7 @@ void Form1::Connecte_Simulation() {
             [this](Qt::MouseButtons b, double x, double y) { Visu_CAN_MouseMove(b, x, y); });
     connect(Visu_CAN, &VisuPlot::sourisRelachee, this,
             [this](Qt::MouseButton b, double x, double y) { Visu_CAN_MouseUp(b, x, y); });
-    connect(Visu_CAN, &VisuPlot::annotationCliquee, this,
-            [this](int index) { Visu_CAN_Annotation(index); });
+    connect(Visu_CAN, &VisuPlot::annotationCliquee, this, [this](int index) { Visu_CAN_Annotation(index); });
 }
 
 void Form1::Pas_a_Pas_Click() {
@@ -354,8 +349,7 @@ void Form1::Instantanne_Click() {
     // Every step only appends to the plot and asks for a queued redraw: the whole frame
     // is painted once, when the event loop runs again.
     const int n = Valeur(Text2) + 1;
-    for (int i = 0; i <= n && (i == 0 || Pas_Lance); ++i)
-        Pas_a_Pas_Click();
+    for (int i = 0; i <= n && (i == 0 || Pas_Lance); ++i) Pas_a_Pas_Click();
 
     Trace_Fini = true;
     Pas_Lance = false;

@@ -28,8 +28,7 @@ using bus::Valeur;
 
 // A vertical grid line at every bit boundary that any frame can reach (200 bits).
 void Grille_Bits(VisuPlot* plot) {
-    for (int x = 0; x <= 1000; x += 5)
-        plot->Ajoute_Graduation_X(x, QString());
+    for (int x = 0; x <= 1000; x += 5) plot->Ajoute_Graduation_X(x, QString());
 }
 
 // The cell [x, x + 5] at `niveau` on one trace; `front` draws the edge at x first.

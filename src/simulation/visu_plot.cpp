@@ -98,8 +98,7 @@ private:
         trouve = !pts.empty();
         if (!trouve) return {};
         QCPRange r(valeur(pts[0], courbe_->offset_), valeur(pts[0], courbe_->offset_));
-        for (const auto& p : pts)
-            r.expand(valeur(p, courbe_->offset_));
+        for (const auto& p : pts) r.expand(valeur(p, courbe_->offset_));
         return r;
     }
 
@@ -108,8 +107,7 @@ private:
     }
 
     static void trace(QCPPainter* painter, const QPolygonF& ligne, int couleur) {
-        painter->setPen(
-            QPen(couleurQt(couleur), EpaisseurTrait, Qt::SolidLine, Qt::FlatCap, Qt::MiterJoin));
+        painter->setPen(QPen(couleurQt(couleur), EpaisseurTrait, Qt::SolidLine, Qt::FlatCap, Qt::MiterJoin));
         painter->drawPolyline(ligne);
     }
 
@@ -290,8 +288,7 @@ void VisuPlot::Couleur_Annotation(int i, int couleur) {
 }
 
 void VisuPlot::Efface_Annotations() {
-    for (QCPItemText* item : items_)
-        removeItem(item);
+    for (QCPItemText* item : items_) removeItem(item);
     items_.clear();
     annotations_.clear();
     Rafraichit();
@@ -321,10 +318,8 @@ void VisuPlot::majAnnotation(int i) {
     // The item aligns its box (text plus padding) on the point; the padding carries
     // the gap, so the text itself lands where rectangleTexte() says.
     const QRectF r = rectangleTexte(i);
-    item->setPadding(
-        QMargins(static_cast<int>(r.left()), static_cast<int>(std::max(0.0, r.top())), 0, 0));
-    item->setPositionAlignment(r.top() < 0 ? Qt::AlignLeft | Qt::AlignVCenter
-                                           : Qt::AlignLeft | Qt::AlignTop);
+    item->setPadding(QMargins(static_cast<int>(r.left()), static_cast<int>(std::max(0.0, r.top())), 0, 0));
+    item->setPositionAlignment(r.top() < 0 ? Qt::AlignLeft | Qt::AlignVCenter : Qt::AlignLeft | Qt::AlignTop);
     item->setVisible(a.visible);
     Rafraichit();
 }
@@ -347,8 +342,7 @@ int VisuPlot::Annotation_Sous(double px, double py) const {
 
 QRect VisuPlot::Zone_Textes() const {
     QRect zone = axisRect()->rect();
-    const QCPLayoutElement* titre =
-        plotLayout()->elementCount() > 1 ? plotLayout()->elementAt(0) : nullptr;
+    const QCPLayoutElement* titre = plotLayout()->elementCount() > 1 ? plotLayout()->elementAt(0) : nullptr;
     if (titre) zone.setTop(titre->outerRect().bottom() + 1);
     return zone;
 }

@@ -14,16 +14,26 @@ namespace {
 const QColor Bleu = couleurQt(0xFF0000), Rouge = couleurQt(255), Noir = couleurQt(0);
 constexpr int Vert = 0x008000;
 constexpr double Rec[4] = {43, 67, 91, 19}, Dom[4] = {28, 52, 76, 4}; // nodes 1..3, bus
-const QString B123 = "DDRDDRDDDRRD", B456 = "RDDDRDRDRRDD", B789 = "RRRRDDDRDDRD", B7EF = "RRRRRRDRRRRD"; // + RTR
+const QString B123 = "DDRDDRDDDRRD", B456 = "RDDDRDRDRRDD", B789 = "RRRRDDDRDDRD",
+              B7EF = "RRRRRRDRRRRD"; // + RTR
 
 class Arbitrage : public ::testing::Test {
 protected:
     PlateformeFactice pf;
     std::unique_ptr<Form1> f = std::make_unique<Form1>(pf);
-    void SetUp() override { f->show(); f->Simulation_arbitrage->trigger(); }
-    void Noeuds(std::array<const char*, 3> n) { for (int k = 0; k < 3; ++k) QTest::keyClicks(f->Noeud[k], n[k]); }
-    void Pas(int n = 1) { for (int i = 0; i < n; ++i) f->Pas_Arbitrage(); }
-    QTableWidgetItem* Cel(int k, int l, int c) const { return (k < 3 ? f->GridN[k] : f->GridBus)->item(l, c); } // bus: k 3
+    void SetUp() override {
+        f->show();
+        f->Simulation_arbitrage->trigger();
+    }
+    void Noeuds(std::array<const char*, 3> n) {
+        for (int k = 0; k < 3; ++k) QTest::keyClicks(f->Noeud[k], n[k]);
+    }
+    void Pas(int n = 1) {
+        for (int i = 0; i < n; ++i) f->Pas_Arbitrage();
+    }
+    QTableWidgetItem* Cel(int k, int l, int c) const {
+        return (k < 3 ? f->GridN[k] : f->GridBus)->item(l, c);
+    }                                                           // bus: k 3
     QString Ligne(int k, int l, int de = 1, int a = 12) const { // row l, columns de..a
         QString s;
         for (int c = de; c <= a; ++c) s += Cel(k, l, c)->text();
@@ -31,13 +41,15 @@ protected:
     }
     QString Points(int k) const { // "x,y,colour " for every point of trace k
         QString s;
-        for (const PointTrace& p : Trace(k)->Points()) s += QStringLiteral("%1,%2,%3 ").arg(p.x).arg(p.y).arg(p.couleur, 0, 16);
+        for (const PointTrace& p : Trace(k)->Points())
+            s += QStringLiteral("%1,%2,%3 ").arg(p.x).arg(p.y).arg(p.couleur, 0, 16);
         return s;
     }
     QColor Couleur(int k, int l, int c) const { return Cel(k, l, c)->foreground().color(); }
     Courbe* Trace(int k) const { return k < 3 ? f->Courbe_N[k] : f->Courbe_Bus; }
     PointTrace Fin(int k, int c) const { // the point ending bit cell c = 1..12
-        for (const PointTrace& p : Trace(k)->Points()) if (p.x == 5.0 * c + 5) return p;
+        for (const PointTrace& p : Trace(k)->Points())
+            if (p.x == 5.0 * c + 5) return p;
         return {-1, -1, -1};
     }
     QString Niveaux(int k) const { // D / R per cell, as the trace shows it
@@ -55,8 +67,8 @@ TEST_F(Arbitrage, ThreeNodesPlayedToTheEnd) {
     EXPECT_EQ(Points(2), "0,91,8000 0,91,8000 5,91,8000 10,91,ff ");
     EXPECT_EQ(Points(3), "0,19,0 0,19,0 5,19,0 5,4,0 10,4,0 ");
     for (int k : {1, 2}) { // nodes 2 and 3 lose on ID10; entries locked during the run
-        EXPECT_TRUE(Couleur(k, 1, 1) == Rouge && Cel(k, 2, 13)->text() == "Recepteur" && Cel(k, 2, 13)->font().bold() &&
-                    !f->Noeud[k]->isEnabled() && !f->CheckN[k]->isEnabled());
+        EXPECT_TRUE(Couleur(k, 1, 1) == Rouge && Cel(k, 2, 13)->text() == "Recepteur" &&
+                    Cel(k, 2, 13)->font().bold() && !f->Noeud[k]->isEnabled() && !f->CheckN[k]->isEnabled());
     }
     const Annotation& id10 = f->Visu_ARB->Annotation_Item(0);
     EXPECT_TRUE(id10.texte == "ID10" && id10.x == 6 && id10.y == 90 && id10.taille == 14);
@@ -65,11 +77,13 @@ TEST_F(Arbitrage, ThreeNodesPlayedToTheEnd) {
     EXPECT_EQ(Ligne(3, 0), B123);
     for (int k = 0; k < 3; ++k) EXPECT_EQ(Ligne(k, 2), B123) << k;
     EXPECT_EQ(Ligne(1, 1), B456); // the losers' bits stay written
-    EXPECT_TRUE(Cel(0, 1, 13)->text() == "Emetteur" && Cel(0, 2, 13)->text().isEmpty() && Couleur(0, 1, 12) == Noir);
+    EXPECT_TRUE(Cel(0, 1, 13)->text() == "Emetteur" && Cel(0, 2, 13)->text().isEmpty() &&
+                Couleur(0, 1, 12) == Noir);
     EXPECT_EQ(Niveaux(0) + Niveaux(3) + Niveaux(1) + Niveaux(2), B123 + B123 + QString(24, 'R'));
     for (int k = 0; k < 4; ++k) EXPECT_EQ(Trace(k)->Points().back().x, 65) << k;
     for (int c = 1; c <= 12; ++c) EXPECT_TRUE(Fin(0, c).couleur == Vert && Fin(2, c).couleur == 255) << c;
-    EXPECT_TRUE(f->Visu_ARB->Nb_Annotations() == 12 && f->Visu_ARB->Annotation_Item(11).texte == "RTR" && f->Visu_ARB->Annotation_Item(11).x == 61);
+    EXPECT_TRUE(f->Visu_ARB->Nb_Annotations() == 12 && f->Visu_ARB->Annotation_Item(11).texte == "RTR" &&
+                f->Visu_ARB->Annotation_Item(11).x == 61);
 }
 
 TEST_F(Arbitrage, SameIdentifierRemoteFrameLosesAtRtrAndEmptyNodeStaysEmpty) {
@@ -77,13 +91,19 @@ TEST_F(Arbitrage, SameIdentifierRemoteFrameLosesAtRtrAndEmptyNodeStaysEmpty) {
     f->CheckN[1]->click();
     Pas(12);
     EXPECT_TRUE(pf.messages.empty() && Ligne(3, 0) == B123); // the remote frame loses at column 12
-    EXPECT_TRUE(Cel(1, 1, 13)->text().isEmpty() && Cel(1, 2, 13)->text() == "Recepteur" && Couleur(1, 1, 11) == Noir && Couleur(1, 1, 12) == Rouge);
+    EXPECT_TRUE(Cel(1, 1, 13)->text().isEmpty() && Cel(1, 2, 13)->text() == "Recepteur" &&
+                Couleur(1, 1, 11) == Noir && Couleur(1, 1, 12) == Rouge);
     EXPECT_TRUE(Niveaux(1) == B123.left(11) + "R" && Fin(1, 11).couleur == Vert && Fin(1, 12).couleur == 255);
-    EXPECT_TRUE(Trace(2)->Nb_Points() == 0 && (Ligne(2, 1, 1, 13) + Ligne(2, 2, 1, 13)).isEmpty()); // the empty node
+    EXPECT_TRUE(Trace(2)->Nb_Points() == 0 &&
+                (Ligne(2, 1, 1, 13) + Ligne(2, 2, 1, 13)).isEmpty()); // the empty node
 }
 
 TEST_F(Arbitrage, DuplicateMessagesInTheirOrder) {
-    struct Cas { const char* n[3]; bool rtr[3]; const char* paire; };
+    struct Cas {
+        const char* n[3];
+        bool rtr[3];
+        const char* paire;
+    };
     const Cas cas_[] = {
         {{"123", "123", "456"}, {0, 0, 0}, "1 et 2"}, {{"456", "123", "123"}, {0, 0, 0}, "2 et 3"},
         {{"123", "456", "123"}, {1, 0, 1}, "1 et 3"}, {{"123", "123", "123"}, {0, 0, 0}, "1 et 2"},
@@ -94,13 +114,16 @@ TEST_F(Arbitrage, DuplicateMessagesInTheirOrder) {
         f->BP_RAZ->click();
         pf.messages.clear();
         Noeuds({c.n[0], c.n[1], c.n[2]});
-        for (int k = 0; k < 3; ++k) if (c.rtr[k]) f->CheckN[k]->click();
+        for (int k = 0; k < 3; ++k)
+            if (c.rtr[k]) f->CheckN[k]->click();
         Pas();
         EXPECT_EQ(Ligne(3, 0), c.paire ? "" : "D");
         ASSERT_EQ(pf.messages.size(), c.paire ? 1u : 0u);
         if (!c.paire) continue;
         EXPECT_EQ(pf.messages[0].titre + pf.messages[0].texte,
-                  QStringLiteral("Identifiant doubleLes noeuds %1 ont le même identifiant et la même valeur de RTR!").arg(c.paire));
+                  QStringLiteral(
+                      "Identifiant doubleLes noeuds %1 ont le même identifiant et la même valeur de RTR!")
+                      .arg(c.paire));
     }
 }
 
@@ -109,15 +132,25 @@ TEST_F(Arbitrage, ShortNodesAreOutButReadTheBus) {
     Pas(12);
     EXPECT_TRUE(Ligne(3, 0) == B789 && Cel(2, 1, 13)->text() == "Emetteur");
     for (int k : {0, 1}) // out from the first step, still reading the bus
-        EXPECT_TRUE(Ligne(k, 2) + Ligne(k, 1, 1, 13) + Cel(k, 2, 13)->text() == B789 && !Niveaux(k).contains('D')) << k;
+        EXPECT_TRUE(Ligne(k, 2) + Ligne(k, 1, 1, 13) + Cel(k, 2, 13)->text() == B789 &&
+                    !Niveaux(k).contains('D'))
+            << k;
 }
 
 TEST_F(Arbitrage, IdentifierEntryAndRefusals) {
     const QString largeur = "En mode standard, la longueur du champ identifiant est de 11 bits!";
-    const QString sept = "Les 7 bits de poids fort de l'identifiant ne doivent pas être tous récessifs!\r\nAu moins 1 doit être un bit dominant.";
-    struct Cas { const char* tape; const char* reste; QString rangee; QString message; };
+    const QString sept = "Les 7 bits de poids fort de l'identifiant ne doivent pas être tous "
+                         "récessifs!\r\nAu moins 1 doit être un bit dominant.";
+    struct Cas {
+        const char* tape;
+        const char* reste;
+        QString rangee;
+        QString message;
+    };
     const Cas cas_[] = {{"7ef", "7EF", B7EF + "Emetteur", {}},
-                        {"1234", "123", B123 + "Emetteur", {}}, {"800", "", "", largeur}, {"7FF", "", "", sept}};
+                        {"1234", "123", B123 + "Emetteur", {}},
+                        {"800", "", "", largeur},
+                        {"7FF", "", "", sept}};
     for (const Cas& c : cas_) {
         SCOPED_TRACE(c.tape);
         f->Noeud[1]->clear();
@@ -141,8 +174,10 @@ TEST_F(Arbitrage, NouvelleSimulationMidRunAndAfter) {
         Pas(arret);
         f->BP_RAZ->click();
         for (int k = 0; k < 3; ++k) {
-            EXPECT_TRUE(f->Noeud[k]->isEnabled() && f->Noeud[k]->text().isEmpty() && !f->CheckN[k]->isChecked());
-            EXPECT_TRUE((Ligne(k, 1, 1, 13) + Ligne(k, 2, 1, 13)).isEmpty() && Couleur(k, 1, 1) == Noir && Couleur(k, 2, 13) == Bleu);
+            EXPECT_TRUE(f->Noeud[k]->isEnabled() && f->Noeud[k]->text().isEmpty() &&
+                        !f->CheckN[k]->isChecked());
+            EXPECT_TRUE((Ligne(k, 1, 1, 13) + Ligne(k, 2, 1, 13)).isEmpty() && Couleur(k, 1, 1) == Noir &&
+                        Couleur(k, 2, 13) == Bleu);
         }
         EXPECT_TRUE(Ligne(3, 0).isEmpty() && f->Visu_ARB->Nb_Annotations() == 0);
         Noeuds({"456", "123", ""});
@@ -156,7 +191,8 @@ TEST_F(Arbitrage, HiddenTraceKeepsDrawingAndStaysHidden) {
     Noeuds({"123", "456", "789"});
     Pas(2);
     f->Masq[3]->trigger();
-    EXPECT_TRUE(f->Masq[3]->text() == "Afficher Bus" && Trace(3)->Decalage_Y() == 200 && Trace(0)->Decalage_Y() == 0);
+    EXPECT_TRUE(f->Masq[3]->text() == "Afficher Bus" && Trace(3)->Decalage_Y() == 200 &&
+                Trace(0)->Decalage_Y() == 0);
     Pas(10);
     EXPECT_EQ(Trace(3)->Points().back().x, 65);
     f->BP_RAZ->click();
@@ -171,14 +207,17 @@ TEST_F(Arbitrage, LeavingAndReenteringTheMode) {
     f->Simulation_trame->trigger();
     Pas(); // no contention step outside arbitration mode
     f->Simulation_arbitrage->trigger();
-    for (int k = 0; k < 3; ++k) EXPECT_TRUE(f->Noeud[k]->isEnabled() && Ligne(k, 1, 1, 13).isEmpty() && !f->Visu_ARB->Nb_Annotations());
+    for (int k = 0; k < 3; ++k)
+        EXPECT_TRUE(f->Noeud[k]->isEnabled() && Ligne(k, 1, 1, 13).isEmpty() &&
+                    !f->Visu_ARB->Nb_Annotations());
     Noeuds({"7EF", "", "12"});
     Pas(12);
     EXPECT_EQ(Ligne(3, 0), B7EF);
 
     Form1 neuve(pf); // frame mode before arbitration was ever set up: quiet, nothing drawn
     neuve.Simulation_trame->trigger();
-    EXPECT_TRUE(neuve.Visu_ARB->Courbes().empty() && neuve.Visu_ARB->Nb_Annotations() == 0 && pf.messages.empty());
+    EXPECT_TRUE(neuve.Visu_ARB->Courbes().empty() && neuve.Visu_ARB->Nb_Annotations() == 0 &&
+                pf.messages.empty());
 }
 
 } // namespace

@@ -14,8 +14,7 @@
 static std::string Shell(const std::string& ligne) {
     std::string sortie;
     FILE* f = popen(ligne.c_str(), "r");
-    for (int c; (c = fgetc(f)) != EOF;)
-        sortie += static_cast<char>(c);
+    for (int c; (c = fgetc(f)) != EOF;) sortie += static_cast<char>(c);
     pclose(f);
     return sortie;
 }
@@ -23,8 +22,7 @@ static std::string Shell(const std::string& ligne) {
 // Runs varnel-trame: what it writes on stdout and stderr, then its exit status on a last line.
 static std::string Lance(const std::vector<std::string>& arguments) {
     std::string ligne = VARNEL_BUILD_DIR "/varnel-trame";
-    for (const std::string& a : arguments)
-        ligne += " '" + a + "'";
+    for (const std::string& a : arguments) ligne += " '" + a + "'";
     return Shell(ligne + " 2>&1; echo $?");
 }
 
@@ -48,8 +46,7 @@ static std::map<std::string, std::string> Relit(const std::string& chemin, doubl
     std::ifstream in(chemin);
     for (std::string mot, type, largeur, code; in >> mot;) {
         if (mot == "$timescale")
-            for (std::string m; in >> m && m != "$end";)
-                bits[mot] += (bits[mot].empty() ? "" : " ") + m;
+            for (std::string m; in >> m && m != "$end";) bits[mot] += (bits[mot].empty() ? "" : " ") + m;
         else if (mot == "$var" && in >> type >> largeur >> code)
             in >> noms[code];
         else if (mot[0] == '#')
@@ -76,11 +73,10 @@ TEST(Sortie, ExempleStandard123) {
 // Options, DLC, bytes and remote frames give the expected raw frame. The VCD holds idle, the
 // stuffed frame, CRC delimiter, ACK slot (dominant on can_rx), ACK delimiter, EOF, idle.
 TEST(Sortie, OptionsEtVCD) {
-    const std::string
-        ab = "0 00100100011 0 000001 10101011 110011001101111 11 1111111",
-        ef = "0 11111101111 0 000010 00000001 11111111 001100101110110 11 1111111",
-        r8 = "0 11010101111 11 001101111011110000 1 001000         011010010101101 11 1111111",
-        r3 = "0 00000000000 11 000000000000000000 1 000011    011111011100111 11 1111111";
+    const std::string ab = "0 00100100011 0 000001 10101011 110011001101111 11 1111111",
+                      ef = "0 11111101111 0 000010 00000001 11111111 001100101110110 11 1111111",
+                      r8 = "0 11010101111 11 001101111011110000 1 001000         011010010101101 11 1111111",
+                      r3 = "0 00000000000 11 000000000000000000 1 000011    011111011100111 11 1111111";
     const std::tuple<std::vector<std::string>, double, std::string> cas[] = {
         {{"123", "ab"}, 500000, ab},
         {{"-d", "1", "123", "AB", "--debit", "125000"}, 125000, ab},
@@ -119,8 +115,7 @@ TEST(Refus, EntreesInvalides) {
     const std::pair<std::vector<std::string>, std::string> cas[] = {
         {{}, "il manque l'identifiant (varnel-trame --help affiche l'aide)"},
         {{"12G"}, "l'identifiant « 12G » n'est pas une valeur hexadécimale"},
-        {{"-e", "123"},
-         "l'identifiant « 123 » a 3 chiffres hexadécimaux, il en faut 8 en trame étendue"},
+        {{"-e", "123"}, "l'identifiant « 123 » a 3 chiffres hexadécimaux, il en faut 8 en trame étendue"},
         {{"7F0"},
          a + "Les 7 bits de poids fort de l'identifiant ne doivent pas être tous "
              "récessifs! Au moins 1 doit être un bit dominant."},
@@ -137,8 +132,7 @@ TEST(Refus, EntreesInvalides) {
         {{"123", "1"}, "l'octet « 1 » doit avoir deux chiffres hexadécimaux, pas 1"},
         {{"123", "123"}, "l'octet « 123 » doit avoir deux chiffres hexadécimaux, pas 3"},
         {{"123", "0g"}, "l'octet « 0g » n'est pas une valeur hexadécimale"},
-        {{"-r", "123", "01"},
-         "une trame de requête ne porte aucun octet de données (1 octet donné)"},
+        {{"-r", "123", "01"}, "une trame de requête ne porte aucun octet de données (1 octet donné)"},
         {{"-ex", "123"}, "option inconnue « -x »"},
         {{"--debit=5e5", "123"},
          "le débit doit être un nombre entier de bit/s de 1 à 1000000000, pas « 5e5 »"},
@@ -159,10 +153,9 @@ TEST(VCD, DecodeParSigrok) {
     if (Shell("command -v sigrok-cli").empty()) GTEST_SKIP() << "sigrok-cli absent";
     const std::string fin = "CRC delimiter: 1|ACK slot: ACK|ACK delimiter: 1|End of frame|";
     const std::pair<std::string, std::string> cas[] = {
-        {"123 01 ff",
-         "Start of frame|Identifier: 291 (0x123)|Identifier extension bit: standard "
-         "frame|Reserved bit 0: 0|Remote transmission request: data frame|Data "
-         "length code: 2|Data byte 0: 0x01|Data byte 1: 0xff|CRC-15 sequence: 0x27c0|"},
+        {"123 01 ff", "Start of frame|Identifier: 291 (0x123)|Identifier extension bit: standard "
+                      "frame|Reserved bit 0: 0|Remote transmission request: data frame|Data "
+                      "length code: 2|Data byte 0: 0x01|Data byte 1: 0xff|CRC-15 sequence: 0x27c0|"},
         {"-e 1234abcd 7f 80",
          "Start of frame|Identifier: 1165 (0x48d)|Identifier extension bit: extended frame|"
          "Extended Identifier: 43981 (0xabcd)|Full Identifier: 305441741 (0x1234abcd)|Substitute "

@@ -12,8 +12,7 @@ TEST(Guide, MultiPagePdfBesideTheProgram) {
 
     // One "/Type /Page" object per page; "/Type /Pages" is the page tree, not a page.
     int pages = 0;
-    for (qsizetype i = contenu.indexOf("/Type /Page"); i >= 0;
-         i = contenu.indexOf("/Type /Page", i + 1)) {
+    for (qsizetype i = contenu.indexOf("/Type /Page"); i >= 0; i = contenu.indexOf("/Type /Page", i + 1)) {
         if (contenu.mid(i + 11, 1) != "s") ++pages;
     }
     EXPECT_GE(pages, 12);

@@ -21,8 +21,7 @@ TEST_F(Editeur, DlcBoxRefusalsLoweringAndEmptying) {
     Saisit(false, false, "123", "4", {"11", "22", "33", "44"});
     const QString complete = f->Trame_Bin->text();
     Dlc("2");
-    EXPECT_EQ(f->Trame_Bin->text(),
-              "0 00100100011 0 000010 00010001 00100010 000010010110111 11 1111111");
+    EXPECT_EQ(f->Trame_Bin->text(), "0 00100100011 0 000010 00010001 00100010 000010010110111 11 1111111");
     Dlc("4"); // the hidden bytes come back
     Attend_Boites(4, 5360);
     EXPECT_EQ(f->Trame_Bin->text(), complete);
@@ -46,12 +45,18 @@ TEST_F(Editeur, KeyFilterOneDigitUpperCaseFullBoxAndNonHex) {
         Retour(boite);
         QTest::sendKeyEvent(QTest::Click, boite, Qt::Key_unknown, "g", Qt::NoModifier);
         EXPECT_EQ(Messages(), Msgs{"La valeur saisie n'est pas une valeur hexadécimale! | "
-                                   "Erreur de saisie"}) << boite->objectName().toStdString();
+                                   "Erreur de saisie"})
+            << boite->objectName().toStdString();
     }
 }
 
 TEST_F(Editeur, CompletenessCountsEveryNeededDigit) {
-    const struct { bool etendue, requete; QString id, dlc; QStringList data; bool ok; } cas[] = {
+    const struct {
+        bool etendue, requete;
+        QString id, dlc;
+        QStringList data;
+        bool ok;
+    } cas[] = {
         {false, false, "123", "0", {}, true},           {false, false, "123", "", {}, false},
         {false, false, "123", "2", {"01", "2"}, false}, {true, false, "1234567", "0", {}, false},
         {true, false, "00000000", "1", {"11"}, true},   {true, true, "12345678", "5", {}, true},

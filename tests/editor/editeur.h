@@ -11,8 +11,9 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
-
-inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
+inline void PrintTo(const QString& s, std::ostream* os) {
+    *os << '"' << s.toStdString() << '"';
+}
 
 namespace varnel {
 
@@ -32,7 +33,10 @@ protected:
     static void Tape(QWidget* b, const QString& t) { QTest::keyClicks(b, t); }
     static void Retour(QWidget* b) { QTest::keyClick(b, Qt::Key_Backspace); }
     void Clique(QCheckBox* c) { QTest::mouseClick(c, Qt::LeftButton, {}, {8, c->height() / 2}); }
-    void Dlc(const QString& chiffre) { Retour(f->Controle); Tape(f->Controle, chiffre); }
+    void Dlc(const QString& chiffre) {
+        Retour(f->Controle);
+        Tape(f->Controle, chiffre);
+    }
     void Saisit(bool etendue, bool requete, const QString& id, const QString& dlc,
                 const QStringList& donnees = {}) {
         if (etendue != f->Check1->isChecked()) Clique(f->Check1);
@@ -45,7 +49,8 @@ protected:
     void Attend_Boites(int n, int twips) const {
         for (size_t k = 0; k < 8; ++k)
             EXPECT_TRUE(f->Data[k]->isHidden() == (static_cast<int>(k) >= n) &&
-                        f->LabelD[k]->isHidden() == f->Data[k]->isHidden()) << "box " << k;
+                        f->LabelD[k]->isHidden() == f->Data[k]->isHidden())
+                << "box " << k;
         EXPECT_NEAR(f->Champ_CRC->x() * 15, twips, 14);
         EXPECT_EQ(f->LabelCRC->x(), f->Champ_CRC->x());
     }
@@ -53,8 +58,8 @@ protected:
     Msgs Messages() {
         Msgs m;
         for (const auto& x : pf.messages) {
-            EXPECT_TRUE(x.icone == Plateforme::Icone::Exclamation &&
-                        x.boutons == Plateforme::Boutons::Ok) << x.texte.toStdString();
+            EXPECT_TRUE(x.icone == Plateforme::Icone::Exclamation && x.boutons == Plateforme::Boutons::Ok)
+                << x.texte.toStdString();
             m.push_back(x.texte + " | " + x.titre);
         }
         pf.messages.clear();

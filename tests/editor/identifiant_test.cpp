@@ -5,18 +5,40 @@ namespace varnel {
 namespace {
 
 // Independently computed; the first is the worked example checked by hand.
-const struct { bool etendue; QString id, dlc; QStringList donnees;
-    QString bin, text1, crc, stuf, text2, dr; int boites, crcTwips; } trames[] = {
-    {false, "123", "1", {"AB"}, "0 00100100011 0 000001 10101011 110011001101111 11 1111111",
-     "51", "666F", "0001001000110000010110101011110011001101111111111111", "52",
-     "DDDrDDrDDDrrDDDDDSDrrDrDrDrrrrDDrrDDrrDrrrrrrrrrrrrrr", 1, 4300},
-    {true, "12345678", "8", {"01", "23", "45", "67", "89", "ab", "cd", "ef"},
+const struct {
+    bool etendue;
+    QString id, dlc;
+    QStringList donnees;
+    QString bin, text1, crc, stuf, text2, dr;
+    int boites, crcTwips;
+} trames[] = {
+    {false,
+     "123",
+     "1",
+     {"AB"},
+     "0 00100100011 0 000001 10101011 110011001101111 11 1111111",
+     "51",
+     "666F",
+     "0001001000110000010110101011110011001101111111111111",
+     "52",
+     "DDDrDDrDDDrrDDDDDSDrrDrDrDrrrrDDrrDDrrDrrrrrrrrrrrrrr",
+     1,
+     4300},
+    {true,
+     "12345678",
+     "8",
+     {"01", "23", "45", "67", "89", "ab", "cd", "ef"},
      "0 10010001101 11 000101011001111000 0 001000 00000001 00100011 01000101 01100111 "
-     "10001001 10101011 11001101 11101111 110101001011001 11 1111111", "127", "6A59",
+     "10001001 10101011 11001101 11101111 110101001011001 11 1111111",
+     "127",
+     "6A59",
      "010010001101110001010110011110000010100000100000110010001101000101011001111000100110101"
-     "01111001101111011111010101001011001111111111", "131",
+     "01111001101111011111010101001011001111111111",
+     "131",
      "DrDDrDDDrrDrrrDDDrDrDrrDDrrrrDDDDDSDrDDDDDSDDDDDSrDDrDDDrrDrDDDrDrDrrDDrrrrDDDrDDrrDrDrD"
-     "rrrrDDrrDrrrrDrrrrrsrDrDrDDrDrrDDrrrrrrrrrrr", 8, 6800},
+     "rrrrDDrrDrrrrDrrrrrsrDrDrDDrDrrDDrrrrrrrrrrr",
+     8,
+     6800},
 };
 
 TEST_F(Editeur, TypedFramesShowTheirRawAndStuffedBits) {
@@ -35,12 +57,15 @@ TEST_F(Editeur, TypedFramesShowTheirRawAndStuffedBits) {
 }
 
 TEST_F(Editeur, IdentifierRulesRefuseOnTheLastDigitAndEmptyTheFrame) {
-    const QString Sept = QStringLiteral(
-        "Les 7 bits de poids fort de l'identifiant ne doivent pas être tous récessifs!\r\n"
-        "Au moins 1 doit être un bit dominant. | ");
+    const QString Sept =
+        QStringLiteral("Les 7 bits de poids fort de l'identifiant ne doivent pas être tous récessifs!\r\n"
+                       "Au moins 1 doit être un bit dominant. | ");
     const QString A = "Valeur non conforme à la norme CAN2.0A", B = A.chopped(1) + "B";
     const QString Long = QStringLiteral("la longueur du champ identifiant est de ");
-    const struct { bool etendue; QString id, message, text1; } regles[] = {
+    const struct {
+        bool etendue;
+        QString id, message, text1;
+    } regles[] = {
         {false, "7F0", Sept + A, "0"},
         {false, "7EF", "", "43"},
         {false, "800", "En mode standard, " + Long + "11 bits! | " + A, ""},

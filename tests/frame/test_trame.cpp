@@ -19,8 +19,7 @@ static Trame Construit(const std::string& id, bool etendue, bool requete, const 
     t.Bits_ID = Regle_Identifiant(id, etendue).Bits_ID;
     t.Bit_RTR = requete ? "1" : "0";
     t.Bits_Ctrl = "00" + Hexa_Bin(dlc);
-    for (size_t k = 0; k < octets.size(); ++k)
-        t.Bits_D[k] = Hexa_Bin(octets[k]);
+    for (size_t k = 0; k < octets.size(); ++k) t.Bits_D[k] = Hexa_Bin(octets[k]);
     EXPECT_TRUE(t.Construit_Trame(dlc, true)) << id;
     return t;
 }
@@ -64,10 +63,9 @@ TEST(Identifiant, Regles) {
 
 TEST(Assemblage, ExemplesDeReference) {
     const std::pair<Trame, std::string> cas[] = {
-        {Construit("123", false, false, "0"),
-         "0 00100100011 0 000000 110100001011000 11 1111111|43|6858|"
-         "00010010001100000100110100001011000111111111|44|"
-         "DDDrDDrDDDrrDDDDDSDDrrDrDDDDrDrrDDDrrrrrrrrrr"},
+        {Construit("123", false, false, "0"), "0 00100100011 0 000000 110100001011000 11 1111111|43|6858|"
+                                              "00010010001100000100110100001011000111111111|44|"
+                                              "DDDrDDrDDDrrDDDDDSDDrrDrDDDDrDrrDDDrrrrrrrrrr"},
         {Construit("123", false, false, "1", {"AB"}),
          "0 00100100011 0 000001 10101011 110011001101111 11 1111111|51|666F|"
          "0001001000110000010110101011110011001101111111111111|52|"
@@ -93,8 +91,8 @@ TEST(Assemblage, ExemplesDeReference) {
          "DDDDDSDDDDDSDDDDDSDrrrrrrrrrr"},
     };
     for (const auto& [t, attendu] : cas)
-        EXPECT_EQ(t.Trame_Bin + "|" + t.Text1 + "|" + t.Champ_CRC + "|" + t.Trame_Bin_Stuf + "|" +
-                      t.Text2 + "|" + t.TrameDR,
+        EXPECT_EQ(t.Trame_Bin + "|" + t.Text1 + "|" + t.Champ_CRC + "|" + t.Trame_Bin_Stuf + "|" + t.Text2 +
+                      "|" + t.TrameDR,
                   attendu);
 }
 
@@ -130,8 +128,7 @@ TEST(Reference, TramesAleatoires) {
         if (t.Bits_ID.empty()) continue; // refused identifier
         t.Bit_RTR = requete ? "1" : "0";
         t.Bits_Ctrl = "00" + bits(dlc, 4);
-        std::string message = "0" +
-                              (etendue ? bits(id >> 18, 11) + "11" + bits(id, 18) : bits(id, 11)) +
+        std::string message = "0" + (etendue ? bits(id >> 18, 11) + "11" + bits(id, 18) : bits(id, 11)) +
                               t.Bit_RTR + t.Bits_Ctrl;
         for (uint32_t k = 0; !requete && k < dlc; ++k) // bytes biased to 00 and FF
             message += t.Bits_D[k] = bits(tire(4) ? tire(256) : tire(2) * 255, 8);

@@ -12,7 +12,6 @@
 namespace varnel {
 namespace {
 
-
 class Couches : public ::testing::Test {
 protected:
     PlateformeFactice pf;
@@ -42,13 +41,20 @@ protected:
                   sujet + (on ? " ON" : " OFF") + couleurQt(on ? 0xFF0000 : 255).name());
     }
     void Legende(bool on) {
-        EXPECT_TRUE(f->Af_legend->isEnabled() != on && f->Masquer->isEnabled() == on && f->Legend->isChecked() == on);
+        EXPECT_TRUE(f->Af_legend->isEnabled() != on && f->Masquer->isEnabled() == on &&
+                    f->Legend->isChecked() == on);
         Etiquette(f->Pref_Legende, "Légende", on);
     }
 };
 
 TEST_F(Couches, TraceTogglesHoldThroughEffacerAndRedrawing) {
-    struct Trace { QAction* Form1::*item; QLabel* Form1::*label; std::vector<Courbe * Form1::*> courbes; std::vector<int> y; QString sujet; };
+    struct Trace {
+        QAction* Form1::*item;
+        QLabel* Form1::*label;
+        std::vector<Courbe * Form1::*> courbes;
+        std::vector<int> y;
+        QString sujet;
+    };
     const Trace traces[] = {
         {&Form1::Aff_Bus, &Form1::Pref_Bus, {&Form1::Courbe_CANH, &Form1::Courbe_CANL}, {42, 17}, "Bus"},
         {&Form1::Aff_Emet, &Form1::Pref_Em, {&Form1::Courbe_Emet}, {82}, "Emetteur"},
@@ -58,8 +64,10 @@ TEST_F(Couches, TraceTogglesHoldThroughEffacerAndRedrawing) {
             SCOPED_TRACE(t.sujet.toStdString() + (montre ? " shown" : " hidden"));
             const size_t points = ((*f).*t.courbes[0])->Points().size();
             ((*f).*t.item)->trigger(); // the first one hides the bus before any drawing
-            if (!montre) Dessine();    // "Effacer" and a new drawing keep it hidden
-            else EXPECT_EQ(((*f).*t.courbes[0])->Points().size(), points);
+            if (!montre)
+                Dessine(); // "Effacer" and a new drawing keep it hidden
+            else
+                EXPECT_EQ(((*f).*t.courbes[0])->Points().size(), points);
             EXPECT_EQ(((*f).*t.item)->isChecked(), montre);
             EXPECT_EQ(((*f).*t.item)->text().remove('&'), (montre ? "Masquer " : "Afficher ") + t.sujet);
             Etiquette((*f).*t.label, t.sujet, montre);
@@ -69,9 +77,16 @@ TEST_F(Couches, TraceTogglesHoldThroughEffacerAndRedrawing) {
 }
 
 TEST_F(Couches, FrameDisplaysHideWithTheirCountsAndKeepBeingUpdated) {
-    struct A { QAction* Form1::*item; QLineEdit* Form1::*trame; QLineEdit* Form1::*nombre; QLabel* Form1::*label; QString sujet; };
-    for (const A& a : {A{&Form1::Aff_T_Brute, &Form1::Trame_Bin, &Form1::Text1, &Form1::Pref_TB, "Trame brute"},
-                       A{&Form1::Aff_T_Stuff, &Form1::Trame_Bin_Stuf, &Form1::Text2, &Form1::Pref_TS, "Trame stuffée"}}) {
+    struct A {
+        QAction* Form1::*item;
+        QLineEdit* Form1::*trame;
+        QLineEdit* Form1::*nombre;
+        QLabel* Form1::*label;
+        QString sujet;
+    };
+    for (const A& a :
+         {A{&Form1::Aff_T_Brute, &Form1::Trame_Bin, &Form1::Text1, &Form1::Pref_TB, "Trame brute"},
+          A{&Form1::Aff_T_Stuff, &Form1::Trame_Bin_Stuf, &Form1::Text2, &Form1::Pref_TS, "Trame stuffée"}}) {
         for (bool cache : {true, false, true}) {
             SCOPED_TRACE(a.sujet.toStdString() + (cache ? " hidden" : " shown"));
             ((*f).*a.item)->trigger();
@@ -102,7 +117,8 @@ TEST_F(Couches, LegendCommandsMoveEveryTextButTheCursor) {
     f->Aff_Bus->trigger();
     EXPECT_TRUE(can().Annotation_Item(1).y == 450 && Textes_A(can(), 2, 90));
     f->Aff_Bus->trigger();
-    EXPECT_TRUE(can().Annotation_Item(1).y == 26 && QPointF(can().Annotation_Item(0).x, can().Annotation_Item(0).y) == curseur);
+    EXPECT_TRUE(can().Annotation_Item(1).y == 26 &&
+                QPointF(can().Annotation_Item(0).x, can().Annotation_Item(0).y) == curseur);
     f->Masquer->trigger();
     f->Legend->trigger(); // the preference clears the plot; the next drawing follows it
     EXPECT_EQ(can().Nb_Annotations(), 0);
@@ -137,11 +153,16 @@ TEST_F(Couches, NoirEtBlancBlackensTracesAndTextsButTheCursor) {
     f->Noir_Blanc->trigger();
     for (Courbe* c : {f->Courbe_Emet, f->Courbe_CANH, f->Courbe_CANL, f->Courbe_Recep})
         for (const PointTrace& p : c->Points()) EXPECT_EQ(p.couleur, 0) << c->Nom().toStdString();
-    for (int i = 0; i < can().Nb_Annotations(); ++i) EXPECT_EQ(can().Annotation_Item(i).couleur, i ? 0 : curseur) << i;
+    for (int i = 0; i < can().Nb_Annotations(); ++i)
+        EXPECT_EQ(can().Annotation_Item(i).couleur, i ? 0 : curseur) << i;
 }
 
 TEST_F(Couches, PrintAndCopyTakeThePlotOfTheMode) {
-    const QImage autre = [] { QImage i(4, 4, QImage::Format_RGB32); i.fill(Qt::yellow); return i; }();
+    const QImage autre = [] {
+        QImage i(4, 4, QImage::Format_RGB32);
+        i.fill(Qt::yellow);
+        return i;
+    }();
     for (bool arbitrage : {false, true}) {
         SCOPED_TRACE(arbitrage);
         f = std::make_unique<Form1>(pf);
@@ -160,7 +181,8 @@ TEST_F(Couches, PrintAndCopyTakeThePlotOfTheMode) {
             pf.messages.clear();
             pf.reponses = {r};
             f->Copie_PP->trigger();
-            EXPECT_TRUE(pf.messages.size() == 1 && pf.messages[0].titre == "ATTENTION!" && pf.messages[0].boutons == Plateforme::Boutons::OuiNon);
+            EXPECT_TRUE(pf.messages.size() == 1 && pf.messages[0].titre == "ATTENTION!" &&
+                        pf.messages[0].boutons == Plateforme::Boutons::OuiNon);
             EXPECT_EQ(pf.pressePapier, r == Plateforme::Reponse::Oui ? plot.Image() : QImage());
         }
     }
@@ -171,7 +193,10 @@ TEST_F(Couches, AideOpensTheGuideOnlyWhenItIsThere) {
     if (QFile::exists(chemin)) GTEST_SKIP() << "a guide is installed";
     f->Aide->trigger(); // no guide: nothing shown
     EXPECT_TRUE(pf.documentsOuverts.empty() && pf.messages.empty());
-    { QFile guide(chemin); ASSERT_TRUE(guide.open(QIODevice::WriteOnly) && guide.write("%PDF-1.4\n") > 0); }
+    {
+        QFile guide(chemin);
+        ASSERT_TRUE(guide.open(QIODevice::WriteOnly) && guide.write("%PDF-1.4\n") > 0);
+    }
     f->Aide->trigger();
     QFile::remove(chemin);
     EXPECT_EQ(pf.documentsOuverts, std::vector<QString>{chemin});

@@ -46,7 +46,10 @@ struct TraceTest : ::testing::Test {
     PlateformeFactice plateforme;
     std::unique_ptr<Form1> f = std::make_unique<Form1>(plateforme);
     // Sets controls without running their handlers, to look at one primitive alone.
-    template <class C> void regle(C* c, bool v) { QSignalBlocker b(c); c->setChecked(v); }
+    template <class C> void regle(C* c, bool v) {
+        QSignalBlocker b(c);
+        c->setChecked(v);
+    }
     void regle(bool etendue, bool distante, const char* dlc) {
         QSignalBlocker b(f->Controle);
         regle(f->Check1, etendue), regle(f->Check2, distante), f->Controle->setText(dlc);
@@ -58,7 +61,8 @@ struct TraceTest : ::testing::Test {
         return r;
     }
     std::vector<Pts> traces() const {
-        return {points(f->Courbe_Emet), points(f->Courbe_CANH), points(f->Courbe_CANL), points(f->Courbe_Recep)};
+        return {points(f->Courbe_Emet), points(f->Courbe_CANH), points(f->Courbe_CANL),
+                points(f->Courbe_Recep)};
     }
 };
 
@@ -66,10 +70,10 @@ struct TraceTest : ::testing::Test {
 
 TEST_F(VisuPlotTest, EachSegmentIsPaintedInItsEndPointColourAndOffset200Hides) {
     Courbe* c = plot->Ajoute_Courbe("c");
-    for (auto [x, y, coul] : {std::tuple{0, 50, Vert}, {100, 50, Rouge}, {100, 20, Bleu},
-                              {200, 20, Bleu}, {300, 20, Vert}})
+    for (auto [x, y, coul] :
+         {std::tuple{0, 50, Vert}, {100, 50, Rouge}, {100, 20, Bleu}, {200, 20, Bleu}, {300, 20, Vert}})
         c->Ajoute_Point(x, y, coul); // the first point's colour is never seen
-    plot->Image(); // lays out again with the data
+    plot->Image();                   // lays out again with the data
     EXPECT_TRUE(peint(50, 50, Rouge) && !peint(50, 50, Vert));
     EXPECT_TRUE(peint(100, 35, Bleu, 0)); // the edge down
     EXPECT_TRUE(peint(150, 20, Bleu) && peint(250, 20, Vert));
@@ -82,11 +86,13 @@ TEST_F(VisuPlotTest, EachSegmentIsPaintedInItsEndPointColourAndOffset200Hides) {
 TEST_F(VisuPlotTest, HitTestMatchesWhereTextsArePainted) {
     for (auto [mot, angle, ancre] : {std::tuple{"CRC.14", 90, 3}, {"Stuff", 0, 3}, {"<  >", 0, 0}}) {
         SCOPED_TRACE(mot);
-        Annotation a; plot->Efface_Annotations();
+        Annotation a;
+        plot->Efface_Annotations();
         std::tie(a.x, a.y, a.couleur, a.texte, a.angle, a.ancre, a.taille) =
             std::tuple(150, 50, Rouge, mot, angle, ancre, 10);
         plot->Modifie_Annotation(plot->Ajoute_Annotation(0, 0, 0), a);
-        const QImage img = plot->Image(); int rouges = 0, touches = 0;
+        const QImage img = plot->Image();
+        int rouges = 0, touches = 0;
         for (int y = 0; y < img.height(); ++y)
             for (int x = 0; x < img.width(); ++x)
                 if (proche(img.pixelColor(x, y), Rouge))
@@ -107,66 +113,80 @@ TEST_F(VisuPlotTest, HitTestMatchesWhereTextsArePainted) {
 }
 
 TEST_F(TraceTest, AjustAffSetsTheTimeWindowAndShifts) {
-    const struct { bool etendue, distante; const char* dlc; int max, texte, champ; } cas[] = {
-        {0, 1, "8", 350, 0, -9}, {1, 1, "8", 400, -2, -9}, {0, 0, "", 350, 0, -9},
-        {1, 0, "", 500, -3, -10}, {0, 0, "2", 350, 0, -9}, {1, 0, "2", 500, -3, -10},
-        {0, 0, "3", 450, -4, -11}, {1, 0, "4", 600, -5, -12}, {0, 0, "5", 550, -4, -12},
-        {1, 0, "6", 700, -6, -14}, {0, 0, "7", 650, -5, -13}, {0, 0, "8", 650, -5, -13},
-        {1, 0, "8", 800, -7, -16}};
+    const struct {
+        bool etendue, distante;
+        const char* dlc;
+        int max, texte, champ;
+    } cas[] = {{0, 1, "8", 350, 0, -9},   {1, 1, "8", 400, -2, -9},  {0, 0, "", 350, 0, -9},
+               {1, 0, "", 500, -3, -10},  {0, 0, "2", 350, 0, -9},   {1, 0, "2", 500, -3, -10},
+               {0, 0, "3", 450, -4, -11}, {1, 0, "4", 600, -5, -12}, {0, 0, "5", 550, -4, -12},
+               {1, 0, "6", 700, -6, -14}, {0, 0, "7", 650, -5, -13}, {0, 0, "8", 650, -5, -13},
+               {1, 0, "8", 800, -7, -16}};
     for (const auto& c : cas) {
         SCOPED_TRACE(testing::Message() << c.etendue << c.distante << " DLC '" << c.dlc << "'");
         regle(c.etendue, c.distante, c.dlc), f->Ajust_Aff();
-        EXPECT_EQ(std::tuple(f->Visu_CAN->Min_X(), f->Visu_CAN->Max_X(), f->Decal_Texte,
-                             f->Decal_Champ), std::tuple(0., double(c.max), c.texte, c.champ));
+        EXPECT_EQ(std::tuple(f->Visu_CAN->Min_X(), f->Visu_CAN->Max_X(), f->Decal_Texte, f->Decal_Champ),
+                  std::tuple(0., double(c.max), c.texte, c.champ));
     }
 }
 
 TEST_F(TraceTest, VoltageLabelsFollowTheSpeedAndTheBitGridIsEvery5) {
-    QMap<double, QString> lente{{4, "CAN_L"}, {8, "1,00v"}, {20, "3,25v"}, {40, "CAN_H"}, {48, "1,75v"},
-                                {60, "4,00v"}, {68, "Récepteur"}, {82, "Emetteur"}, {92, ""}, {78, ""}};
-    auto rapide = lente; rapide[8] = "1,5v", rapide[20] = rapide[48] = "2,5v", rapide[60] = "3,5v";
+    QMap<double, QString> lente{{4, "CAN_L"},  {8, "1,00v"},  {20, "3,25v"},     {40, "CAN_H"},
+                                {48, "1,75v"}, {60, "4,00v"}, {68, "Récepteur"}, {82, "Emetteur"},
+                                {92, ""},      {78, ""}};
+    auto rapide = lente;
+    rapide[8] = "1,5v", rapide[20] = rapide[48] = "2,5v", rapide[60] = "3,5v";
     for (bool vitesse : {true, false, true}) {
         regle(f->Check3, vitesse), f->Init_Visu();
         EXPECT_EQ(f->Visu_CAN->Graduations_Y(), vitesse ? rapide : lente);
     }
-    QMap<double, QString> grille; for (int x = 0; x <= 1000; x += 5) grille[x] = "";
+    QMap<double, QString> grille;
+    for (int x = 0; x <= 1000; x += 5) grille[x] = "";
     for (int fois = 0; fois < 2; ++fois) f->Init_Axe_X(), f->Init_Axe_X_Arb(); // no duplicates
     EXPECT_TRUE(f->Visu_CAN->Graduations_X() == grille && f->Visu_ARB->Graduations_X() == grille);
 }
 
 TEST_F(TraceTest, SetUpGivesFourIdleTracesThenTheStartOfFrame) {
-    f->Pos_Emet = 200; // a hidden emitter stays hidden in the new drawing
+    f->Pos_Emet = 200;                             // a hidden emitter stays hidden in the new drawing
     f->Init_Visu(), f->Pos_X = 99, f->Init_Visu(); // even without a clear, traces start empty
     EXPECT_EQ(f->Pos_X, 0);
-    for (auto [c, couleur, decalage, repos] :
-         {std::tuple{f->Courbe_Emet, Vert, 200., 10.}, {f->Courbe_CANH, Rouge, 42., 6.},
-          {f->Courbe_CANL, Bleu, 17., 3.}, {f->Courbe_Recep, 0xFF00FF, 62., 16.}}) {
+    for (auto [c, couleur, decalage, repos] : {std::tuple{f->Courbe_Emet, Vert, 200., 10.},
+                                               {f->Courbe_CANH, Rouge, 42., 6.},
+                                               {f->Courbe_CANL, Bleu, 17., 3.},
+                                               {f->Courbe_Recep, 0xFF00FF, 62., 16.}}) {
         EXPECT_EQ(c->Decalage_Y(), decalage) << c->Nom().toStdString();
         EXPECT_EQ(points(c, 0), (Pts{{0, repos}, {15, repos}}));
         for (const PointTrace& p : c->Points()) EXPECT_EQ(p.couleur, couleur);
     }
     f->Trace_SOF();
     EXPECT_EQ(f->Pos_X, 20);
-    EXPECT_EQ(traces(), (std::vector<Pts>{{{15, 0}, {20, 0}}, {{15, 18}, {20, 18}},
-                                          {{15, -9}, {20, -9}}, {{20, 16}}}));
+    EXPECT_EQ(traces(),
+              (std::vector<Pts>{{{15, 0}, {20, 0}}, {{15, 18}, {20, 18}}, {{15, -9}, {20, -9}}, {{20, 16}}}));
 }
 
 // A bit's cell follows the previous symbol: an edge first on a level change (a stuff
 // bit always has one, to the opposite level); in ACK a recessive bit leaves the bus alone.
 TEST_F(TraceTest, EachBitAppendsItsCellAfterThePreviousSymbol) {
-    const struct { char bit; const char* avant; bool ack, dominant, front, bus; } cas[] = {
-        {'D', "D", 0, 1, 0, 1}, {'D', "s", 0, 1, 0, 1}, {'D', "S", 0, 1, 1, 1}, {'D', "r", 1, 1, 1, 1},
-        {'R', "D", 0, 0, 1, 1}, {'R', "s", 1, 0, 1, 0}, {'R', "r", 0, 0, 0, 1}, {'R', "S", 1, 0, 0, 0},
-        {'S', "D", 0, 0, 1, 1}, {'S', "s", 1, 0, 1, 1}, {'S', "r", 0, 1, 1, 1}, {'S', "S", 0, 1, 1, 1}};
+    const struct {
+        char bit;
+        const char* avant;
+        bool ack, dominant, front, bus;
+    } cas[] = {{'D', "D", 0, 1, 0, 1}, {'D', "s", 0, 1, 0, 1}, {'D', "S", 0, 1, 1, 1},
+               {'D', "r", 1, 1, 1, 1}, {'R', "D", 0, 0, 1, 1}, {'R', "s", 1, 0, 1, 0},
+               {'R', "r", 0, 0, 0, 1}, {'R', "S", 1, 0, 0, 0}, {'S', "D", 0, 0, 1, 1},
+               {'S', "s", 1, 0, 1, 1}, {'S', "r", 0, 1, 1, 1}, {'S', "S", 0, 1, 1, 1}};
     for (const auto& c : cas) {
         SCOPED_TRACE(std::string(1, c.bit) + " after " + c.avant + (c.ack ? " in ACK" : ""));
         nouveauTrace();
         f->Symb_Prec = c.avant, f->Phase_Ack = c.ack;
         c.bit == 'D' ? f->Trace_Dominant() : c.bit == 'R' ? f->Trace_Recessif() : f->Trace_Stuff();
         EXPECT_EQ(f->Pos_X, 45);
-        const auto cellule = [&](double y, bool la) { return !la ? Pts{} : c.front ? Pts{{40, y}, {45, y}} : Pts{{45, y}}; };
-        EXPECT_EQ(traces(), (std::vector{cellule(c.dominant ? 0 : 10, true), cellule(c.dominant ? 18 : 6, c.bus),
-                                         cellule(c.dominant ? -9 : 3, c.bus), c.bit == 'D' ? Pts{{45, 16}} : Pts{}}));
+        const auto cellule = [&](double y, bool la) {
+            return !la ? Pts{} : c.front ? Pts{{40, y}, {45, y}} : Pts{{45, y}};
+        };
+        EXPECT_EQ(traces(),
+                  (std::vector{cellule(c.dominant ? 0 : 10, true), cellule(c.dominant ? 18 : 6, c.bus),
+                               cellule(c.dominant ? -9 : 3, c.bus), c.bit == 'D' ? Pts{{45, 16}} : Pts{}}));
     }
 }
 
@@ -184,8 +204,14 @@ TEST_F(TraceTest, StuffBitIsMarkedWithABlueSAt90WithTheLegendElse450) {
 }
 
 TEST_F(TraceTest, TextSizeDependsOnTheDataLengthAndFrameType) {
-    for (auto [dlc, distante, taille] : {std::tuple{"", false, 8.}, {"3", true, 8.}, {"4", false, 8.},
-         {"5", false, 7.}, {"6", false, 7.}, {"6", true, 9.}, {"8", true, 9.}, {"8", false, 7.}}) {
+    for (auto [dlc, distante, taille] : {std::tuple{"", false, 8.},
+                                         {"3", true, 8.},
+                                         {"4", false, 8.},
+                                         {"5", false, 7.},
+                                         {"6", false, 7.},
+                                         {"6", true, 9.},
+                                         {"8", true, 9.},
+                                         {"8", false, 7.}}) {
         SCOPED_TRACE(testing::Message() << "DLC '" << dlc << "' remote " << distante);
         regle(false, distante, dlc), f->Aff_Texte(12.5, 90, "ID3", 90, Vert);
         const Annotation& a = f->Visu_CAN->Annotation_Item(f->Annot_Courante);

@@ -11,7 +11,11 @@
 namespace varnel {
 namespace {
 
-struct Saisie { bool etendue, requete; QString identifiant, dlc = "0"; QStringList donnees = {}; };
+struct Saisie {
+    bool etendue, requete;
+    QString identifiant, dlc = "0";
+    QStringList donnees = {};
+};
 
 // A shown, active window with a frame typed as a user would (format first: it empties the id).
 struct Fenetre {
@@ -42,27 +46,54 @@ struct Fenetre {
                 l << QString("%1 %2 %3 %4").arg(c->Nom()).arg(p.x).arg(p.y).arg(p.couleur);
         for (int i = 0; i < v->Nb_Annotations(); ++i)
             for (const Annotation& a : {v->Annotation_Item(i)})
-                l << QString("'%1' %2 %3 %4 %5 %6").arg(a.texte).arg(a.x).arg(a.y).arg(a.couleur)
-                         .arg(a.angle).arg(a.visible);
+                l << QString("'%1' %2 %3 %4 %5 %6")
+                         .arg(a.texte)
+                         .arg(a.x)
+                         .arg(a.y)
+                         .arg(a.couleur)
+                         .arg(a.angle)
+                         .arg(a.visible);
         return l;
     }
 };
 
-bool Stuff(QChar c) { return c == 'S' || c == 's'; }
+bool Stuff(QChar c) {
+    return c == 'S' || c == 's';
+}
 using Noms = std::vector<std::pair<QString, int>>; // name, bit position without stuff (SOF 0)
 
 Noms Attendus(const Saisie& s) {
     QStringList n{"SOF"};
-    auto ids = [&](int de, int a) { for (int i = de; i >= a; --i) n << QString("ID%1").arg(i); };
-    if (s.etendue) { ids(28, 18); n << "SRR" << "IDE"; ids(17, 0); } else { ids(10, 0); }
-    n << "RTR" << "r1" << "r0" << "DLC3" << "DLC2" << "DLC1" << "DLC0";
+    auto ids = [&](int de, int a) {
+        for (int i = de; i >= a; --i) n << QString("ID%1").arg(i);
+    };
+    if (s.etendue) {
+        ids(28, 18);
+        n << "SRR"
+          << "IDE";
+        ids(17, 0);
+    } else {
+        ids(10, 0);
+    }
+    n << "RTR"
+      << "r1"
+      << "r0"
+      << "DLC3"
+      << "DLC2"
+      << "DLC1"
+      << "DLC0";
     Noms r;
     for (int p = 0; p < n.size(); ++p) r.push_back({n[p], p});
     int p = int(n.size());
     for (int k = 0; k < (s.requete ? 0 : s.dlc.toInt()); ++k, p += 8)
         r.insert(r.end(), {{QString("d%1.7").arg(k), p}, {QString("d%1.0").arg(k), p + 7}});
-    for (auto [t, d] : {std::pair{"CRC.14", 0}, {"CRC.0", 14}, {"CRCD", 15}, {"ACK", 16},
-                        {"ACKD", 17}, {"EOF.6", 18}, {"EOF.0", 24}})
+    for (auto [t, d] : {std::pair{"CRC.14", 0},
+                        {"CRC.0", 14},
+                        {"CRCD", 15},
+                        {"ACK", 16},
+                        {"ACKD", 17},
+                        {"EOF.6", 18},
+                        {"EOF.0", 24}})
         r.push_back({t, p + d});
     return r;
 }
@@ -71,7 +102,12 @@ Noms Attendus(const Saisie& s) {
 // names under their bits, blue "S" on stuff bits, texts at Y 450 without legend. A finished
 // drawing locks Affichage until "Effacer" or a new frame; drawings reset the time range.
 TEST(Simulation, CompleteDrawingNamesEveryBitUnderItsCell) {
-    struct { const char* nom; Saisie s; int bits, stuff; bool legende; } const table[] = {
+    struct {
+        const char* nom;
+        Saisie s;
+        int bits, stuff;
+        bool legende;
+    } const table[] = {
         {"standard DLC 0", {false, false, "123"}, 44, 1, true},
         {"stuff bits", {false, false, "000"}, 44, 6, true},
         {"stuff bits, no legend", {false, false, "000"}, 44, 6, false},
@@ -127,7 +163,10 @@ TEST(Simulation, CompleteDrawingNamesEveryBitUnderItsCell) {
             ASSERT_TRUE(j > j_prec && j <= dr.size());
             j_prec = j;
             EXPECT_EQ(Stuff(dr[j - 1]), s);
-            if (s) { ++marques; continue; }
+            if (s) {
+                ++marques;
+                continue;
+            }
             noms.push_back({a.texte, j - 1 - int(std::count_if(dr.begin(), dr.begin() + j - 1, Stuff))});
         }
         EXPECT_EQ(noms, Attendus(c.s));
@@ -144,14 +183,17 @@ TEST(Simulation, AcknowledgePulseOnReceiverAndBus) {
         Fenetre w(s);
         w.f.Instantanne->trigger();
         const double a = 15 + 5 * (double(w.f.TrameDR->text().size()) - 8); // end of ACK slot
-        struct { Courbe* c; double r, d; } const traces[] = {
-            {w.f.Courbe_Recep, 16, 6}, {w.f.Courbe_CANH, 6, 18}, {w.f.Courbe_CANL, 3, -9}};
+        struct {
+            Courbe* c;
+            double r, d;
+        } const traces[] = {{w.f.Courbe_Recep, 16, 6}, {w.f.Courbe_CANH, 6, 18}, {w.f.Courbe_CANL, 3, -9}};
         for (const auto& t : traces) {
             SCOPED_TRACE(s.identifiant.toStdString() + " " + t.c->Nom().toStdString());
-            std::vector<std::pair<double, double>> lu, attendu{
-                {a - 2, t.r}, {a - 2, t.d}, {a, t.d}, {a + 3, t.d}, {a + 3, t.r}};
+            std::vector<std::pair<double, double>> lu,
+                attendu{{a - 2, t.r}, {a - 2, t.d}, {a, t.d}, {a + 3, t.d}, {a + 3, t.r}};
             for (double x = a + 5; x <= a + 40; x += 5) attendu.push_back({x, t.r});
-            for (const PointTrace& p : t.c->Points()) if (p.x > a - 5) lu.push_back({p.x, p.y});
+            for (const PointTrace& p : t.c->Points())
+                if (p.x > a - 5) lu.push_back({p.x, p.y});
             EXPECT_EQ(lu, attendu);
         }
         for (const PointTrace& p : w.f.Courbe_Emet->Points()) EXPECT_TRUE(p.x <= a - 10 || p.y == 10) << p.x;
@@ -162,7 +204,11 @@ TEST(Simulation, AcknowledgePulseOnReceiverAndBus) {
 // Incomplete input draws nothing and says why, at every attempt.
 TEST(Simulation, IncompleteInputDrawsNothing) {
     const QString incomplet = "La saisie de certains champs est incomplete!";
-    struct { Saisie s; bool instant; QString message; } const table[] = {
+    struct {
+        Saisie s;
+        bool instant;
+        QString message;
+    } const table[] = {
         {{false, false, "123", "2", {"01", "2"}}, false, incomplet},
         {{false, false, "12"}, true, "Le champ Identifiant doit contenir au moins 3 caractères!"},
         {{false, false, "12"}, false, incomplet},
@@ -226,12 +272,16 @@ TEST(Curseur, DragAndInspectionWithTheMouse) {
         EXPECT_DOUBLE_EQ(w.v->Annotation_Item(0).x, w.v->Pixel_Vers_X(420));
     }
 
-    struct { QString texte, montre; bool pres; } const table[] = {{"ID3", "ID3", true}, {"S", "Stuff", true},
-        {"EOF.0", "EOF.0", false}, {"<  >", "", false}, {"ID3", "ID3", true}, {"vide", "", false}};
+    struct {
+        QString texte, montre;
+        bool pres;
+    } const table[] = {{"ID3", "ID3", true}, {"S", "Stuff", true}, {"EOF.0", "EOF.0", false},
+                       {"<  >", "", false},  {"ID3", "ID3", true}, {"vide", "", false}};
     for (const auto& t : table) {
         SCOPED_TRACE(t.texte.toStdString());
-        const QPoint p = t.texte == "vide" ? QPoint(qRound(w.v->X_Vers_Pixel(60)), qRound(w.v->Y_Vers_Pixel(35)))
-                                           : Pixel_De(w.v, t.texte);
+        const QPoint p = t.texte == "vide"
+                             ? QPoint(qRound(w.v->X_Vers_Pixel(60)), qRound(w.v->Y_Vers_Pixel(35)))
+                             : Pixel_De(w.v, t.texte);
         ASSERT_EQ(w.v->Annotation_Sous(p.x(), p.y()) >= 0, t.texte != "vide");
         QTest::mouseClick(w.v, Qt::LeftButton, {}, p);
         EXPECT_EQ(w.f.Text4->isVisible(), !t.montre.isEmpty());

@@ -23,13 +23,10 @@ public:
     std::deque<Reponse> reponses; // answers for Oui/Non questions, in order
     QImage pressePapier;
     bool imprimanteAcceptee = true;
-    bool impressionReussie = true;
     std::vector<QImage> imprimees;
     std::vector<QString> documentsOuverts;
-    bool documentOuvrable = true;
 
-    Reponse message(const QString& texte, const QString& titre, Icone icone,
-                    Boutons boutons) override {
+    Reponse message(const QString& texte, const QString& titre, Icone icone, Boutons boutons) override {
         messages.push_back({texte, titre, icone, boutons});
         if (boutons == Boutons::Ok) return Reponse::Ok;
         if (reponses.empty()) return Reponse::Oui;
@@ -42,17 +39,16 @@ public:
     QImage imagePressePapier() const override { return pressePapier; }
     bool choisitImprimante() override { return imprimanteAcceptee; }
     bool imprime(const QImage& image) override {
-        if (!impressionReussie) return false;
         imprimees.push_back(image);
         return true;
     }
     bool ouvreDocument(const QString& chemin) override {
         documentsOuverts.push_back(chemin);
-        return documentOuvrable;
+        return true;
     }
 
     // The last message's text, or an empty text when none was shown.
     QString dernierMessage() const { return messages.empty() ? QString() : messages.back().texte; }
 };
 
-}  // namespace varnel
+} // namespace varnel

@@ -19,7 +19,9 @@ using namespace varnel;
 
 namespace {
 
-QKeySequence ctrl(Qt::Key k) { return QKeySequence(Qt::CTRL | k); }
+QKeySequence ctrl(Qt::Key k) {
+    return QKeySequence(Qt::CTRL | k);
+}
 
 struct Fenetre : ::testing::Test {
     PlateformeFactice plateforme;
@@ -58,13 +60,13 @@ TEST_F(Fenetre, DemarreEnModeTrame) {
     verifieMenus(ModeTrame);
     EXPECT_TRUE(f->Aff_Emet->isChecked() && f->Aff_Recep->isChecked() && f->Aff_Bus->isChecked());
     const std::pair<QLabel*, const char*> labels[] = {
-        {f->Pref_Legende, "Légende OFF"}, {f->Pref_TB, "Trame brute ON"},
-        {f->Pref_TS, "Trame stuffée ON"}, {f->Pref_Em, "Emetteur ON"},
-        {f->Pref_Rec, "Récepteur ON"}, {f->Pref_Bus, "Bus ON"}};
+        {f->Pref_Legende, "Légende OFF"}, {f->Pref_TB, "Trame brute ON"}, {f->Pref_TS, "Trame stuffée ON"},
+        {f->Pref_Em, "Emetteur ON"},      {f->Pref_Rec, "Récepteur ON"},  {f->Pref_Bus, "Bus ON"}};
     for (const auto& [label, texte] : labels) {
         EXPECT_EQ(label->text(), QString::fromUtf8(texte));
         EXPECT_EQ(label->palette().color(QPalette::WindowText),
-                  label == f->Pref_Legende ? QColor(Qt::red) : QColor(Qt::blue)) << texte;
+                  label == f->Pref_Legende ? QColor(Qt::red) : QColor(Qt::blue))
+            << texte;
     }
 }
 
@@ -74,20 +76,27 @@ TEST_F(Fenetre, BarreDeMenus) {
         barre << (a->menu() ? a->text() : QString("[%1]").arg(a->text().size())); // blank spacers
     EXPECT_EQ(barre.join('|'), QString::fromUtf8("&Fichier|[2]|[4]|&Mode|[5]|[7]|&Préférences|[1]|"
                                                  "&Graph|[9]|&Affichage|&Légende|&Plus"));
-    const struct { const char* menu; const char* titres; std::vector<QKeySequence> touches; } menus[] = {
-        {"Fichier", "&Imprimer|&Quitter", {{}, {}}},
-        {"Mode", "&Simulation Trame|&Simulation Arbitrage", {{}, {}}},
-        {"Pref", "Masquer trame brute|Masquer trame stuffée", {Qt::Key_F3, Qt::Key_F4}},
-        {"Graph", "&Légende|&Traces simul Trame|&Traces simul Arbitrage|&Couleurs Graph|"
-                  "&Copie vers le presse papier", {Qt::Key_F2, {}, {}, {}, ctrl(Qt::Key_C)}},
-        {"TraceTr", "&Masquer Emetteur|&Masquer Récepteur|&Masquer Bus",
-         {ctrl(Qt::Key_E), ctrl(Qt::Key_R), ctrl(Qt::Key_B)}},
-        {"TraceArb", "&Masquer Noeud1|&Masquer Noeud2|&Masquer Noeud3|&Masquer Bus",
-         {ctrl(Qt::Key_F1), ctrl(Qt::Key_F2), ctrl(Qt::Key_F3), ctrl(Qt::Key_F4)}},
-        {"Coul_Graph", "&Noir et Blanc", {{}}},
-        {"Affichage", "&Pas à Pas|&Instantanné", {ctrl(Qt::Key_P), ctrl(Qt::Key_I)}},
-        {"Legende", "&Masquer|&Afficher", {ctrl(Qt::Key_M), ctrl(Qt::Key_A)}},
-        {"Plus", "&Aide|&A Propos", {Qt::Key_F1, {}}}};
+    const struct {
+        const char* menu;
+        const char* titres;
+        std::vector<QKeySequence> touches;
+    } menus[] = {{"Fichier", "&Imprimer|&Quitter", {{}, {}}},
+                 {"Mode", "&Simulation Trame|&Simulation Arbitrage", {{}, {}}},
+                 {"Pref", "Masquer trame brute|Masquer trame stuffée", {Qt::Key_F3, Qt::Key_F4}},
+                 {"Graph",
+                  "&Légende|&Traces simul Trame|&Traces simul Arbitrage|&Couleurs Graph|"
+                  "&Copie vers le presse papier",
+                  {Qt::Key_F2, {}, {}, {}, ctrl(Qt::Key_C)}},
+                 {"TraceTr",
+                  "&Masquer Emetteur|&Masquer Récepteur|&Masquer Bus",
+                  {ctrl(Qt::Key_E), ctrl(Qt::Key_R), ctrl(Qt::Key_B)}},
+                 {"TraceArb",
+                  "&Masquer Noeud1|&Masquer Noeud2|&Masquer Noeud3|&Masquer Bus",
+                  {ctrl(Qt::Key_F1), ctrl(Qt::Key_F2), ctrl(Qt::Key_F3), ctrl(Qt::Key_F4)}},
+                 {"Coul_Graph", "&Noir et Blanc", {{}}},
+                 {"Affichage", "&Pas à Pas|&Instantanné", {ctrl(Qt::Key_P), ctrl(Qt::Key_I)}},
+                 {"Legende", "&Masquer|&Afficher", {ctrl(Qt::Key_M), ctrl(Qt::Key_A)}},
+                 {"Plus", "&Aide|&A Propos", {Qt::Key_F1, {}}}};
     for (const auto& m : menus) {
         SCOPED_TRACE(m.menu);
         auto* menu = f->findChild<QMenu*>(QLatin1String(m.menu));
@@ -101,10 +110,14 @@ TEST_F(Fenetre, BarreDeMenus) {
 }
 
 TEST_F(Fenetre, ModesTwiceAndEffacer) {
-    const struct { QAction* Form1::*commande; const char* menus; } etapes[] = {
-        {&Form1::Simulation_arbitrage, ModeArbitrage}, {&Form1::Simulation_arbitrage, ModeArbitrage},
-        {&Form1::Simulation_trame, RetourModeTrame},   {&Form1::Simulation_trame, ModeTrame},
-        {&Form1::Simulation_arbitrage, ModeArbitrage}};
+    const struct {
+        QAction* Form1::*commande;
+        const char* menus;
+    } etapes[] = {{&Form1::Simulation_arbitrage, ModeArbitrage},
+                  {&Form1::Simulation_arbitrage, ModeArbitrage},
+                  {&Form1::Simulation_trame, RetourModeTrame},
+                  {&Form1::Simulation_trame, ModeTrame},
+                  {&Form1::Simulation_arbitrage, ModeArbitrage}};
     for (const auto& e : etapes) {
         (f.get()->*e.commande)->trigger();
         const bool arb = e.menus == ModeArbitrage;

@@ -47,15 +47,13 @@ private:
     QImage image_;
 };
 
-const QStringList Noms = {
-    QStringLiteral("fenetre-depart.png"),    QStringLiteral("fenetre-trame.png"),
-    QStringLiteral("bande-saisie.png"),      QStringLiteral("trace-exemple.png"),
-    QStringLiteral("pas-a-pas.png"),         QStringLiteral("arbitrage.png"),
-    QStringLiteral("arbitrage-tableaux.png")};
+const QStringList Noms = {QStringLiteral("fenetre-depart.png"),    QStringLiteral("fenetre-trame.png"),
+                          QStringLiteral("bande-saisie.png"),      QStringLiteral("trace-exemple.png"),
+                          QStringLiteral("pas-a-pas.png"),         QStringLiteral("arbitrage.png"),
+                          QStringLiteral("arbitrage-tableaux.png")};
 
 void Attend() {
-    for (int i = 0; i < 5; ++i)
-        QCoreApplication::processEvents();
+    for (int i = 0; i < 5; ++i) QCoreApplication::processEvents();
 }
 
 void Ecrit(QLineEdit* boite, const QString& texte) {
@@ -91,8 +89,7 @@ bool Enregistre(QWidget* w, const QString& dossier, const QString& nom) {
     QFile fichier(chemin);
     if (fichier.open(QIODevice::ReadOnly) && fichier.readAll() == png) return true;
     fichier.close();
-    if (!fichier.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
-        fichier.write(png) != png.size()) {
+    if (!fichier.open(QIODevice::WriteOnly | QIODevice::Truncate) || fichier.write(png) != png.size()) {
         std::fprintf(stderr, "varnel-captures: impossible d'écrire %s\n", qPrintable(chemin));
         return false;
     }

@@ -95,8 +95,7 @@ int Bloc_A_Repousser(const QTextDocument& doc, double hauteur_page, double place
         const QTextBlockFormat format = b.blockFormat();
         if (format.pageBreakPolicy() != QTextFormat::PageBreak_Auto) continue;
         const QRectF r = mise_en_page->blockBoundingRect(b);
-        if (format.headingLevel() > 0 &&
-            (page(r.top()) + 1.0) * hauteur_page - r.bottom() < place_min)
+        if (format.headingLevel() > 0 && (page(r.top()) + 1.0) * hauteur_page - r.bottom() < place_min)
             return b.blockNumber();
         const bool image = b.text().contains(QChar::ObjectReplacementCharacter);
         if (image && b.next().isValid() &&
@@ -146,21 +145,19 @@ void Onde_Decorative(QPainter& p, const QRectF& zone, const QColor& couleur) {
     p.restore();
 }
 
-void Page_De_Titre(QPainter& p, const Mise_En_Page& m, const QString& version,
-                   const QImage& fenetre) {
+void Page_De_Titre(QPainter& p, const Mise_En_Page& m, const QString& version, const QImage& fenetre) {
     p.save();
     const QRectF bandeau(0, 0, m.page.width(), mm(95));
     p.fillRect(bandeau, Bleu);
-    Onde_Decorative(p, QRectF(mm(22), mm(70), m.page.width() - mm(44), mm(12)),
-                    QColor(0xa8, 0xd8, 0xa8));
+    Onde_Decorative(p, QRectF(mm(22), mm(70), m.page.width() - mm(44), mm(12)), QColor(0xa8, 0xd8, 0xa8));
 
     p.setPen(Qt::white);
     QFont titre("Liberation Sans");
     titre.setBold(true);
     titre.setPointSizeF(34);
     p.setFont(titre);
-    p.drawText(QRectF(mm(22), mm(22), m.page.width() - mm(44), mm(20)),
-               Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("Utilisation de Varnel"));
+    p.drawText(QRectF(mm(22), mm(22), m.page.width() - mm(44), mm(20)), Qt::AlignLeft | Qt::AlignVCenter,
+               QStringLiteral("Utilisation de Varnel"));
     QFont sous_titre("Liberation Sans");
     sous_titre.setPointSizeF(15);
     p.setFont(sous_titre);
@@ -239,8 +236,7 @@ int Sommaire(QPdfWriter& pdf, QPainter& p, const Mise_En_Page& m, const std::vec
             const QString numero = QString::number(premiere_page_texte + t.page);
             QFontMetricsF fm(p.font(), &pdf);
             const double l_num = fm.horizontalAdvance(numero);
-            const QString texte =
-                fm.elidedText(t.texte, Qt::ElideRight, ligne.width() - l_num - mm(12));
+            const QString texte = fm.elidedText(t.texte, Qt::ElideRight, ligne.width() - l_num - mm(12));
             p.drawText(ligne, Qt::AlignLeft | Qt::AlignTop, texte);
             p.drawText(ligne, Qt::AlignRight | Qt::AlignTop, numero);
             // dotted leader between the title and its page number
@@ -264,8 +260,7 @@ int main(int argc, char** argv) {
     QGuiApplication app(argc, argv);
     const QStringList args = app.arguments();
     if (args.size() < 4) {
-        std::fprintf(stderr,
-                     "usage: varnel-guide SOURCE.html SORTIE.pdf VERSION [DOSSIER_IMAGES...]\n");
+        std::fprintf(stderr, "usage: varnel-guide SOURCE.html SORTIE.pdf VERSION [DOSSIER_IMAGES...]\n");
         return 2;
     }
     const QString source = args[1];
