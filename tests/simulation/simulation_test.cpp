@@ -44,22 +44,16 @@ struct Fenetre {
         for (const Courbe* c : {f.Courbe_Emet, f.Courbe_CANH, f.Courbe_CANL, f.Courbe_Recep})
             for (const PointTrace& p : c->Points())
                 l << QString("%1 %2 %3 %4").arg(c->Nom()).arg(p.x).arg(p.y).arg(p.couleur);
-        for (int i = 0; i < v->Nb_Annotations(); ++i)
-            for (const Annotation& a : {v->Annotation_Item(i)})
-                l << QString("'%1' %2 %3 %4 %5 %6")
-                         .arg(a.texte)
-                         .arg(a.x)
-                         .arg(a.y)
-                         .arg(a.couleur)
-                         .arg(a.angle)
-                         .arg(a.visible);
+        for (int i = 0; i < v->Nb_Annotations(); ++i) {
+            const Annotation& a = v->Annotation_Item(i);
+            l << QString::asprintf("'%s' %g %g %d %g %d", qPrintable(a.texte), a.x, a.y, a.couleur, a.angle,
+                                   a.visible);
+        }
         return l;
     }
 };
 
-bool Stuff(QChar c) {
-    return c == 'S' || c == 's';
-}
+const auto Stuff = [](QChar c) { return c == 'S' || c == 's'; };
 using Noms = std::vector<std::pair<QString, int>>; // name, bit position without stuff (SOF 0)
 
 Noms Attendus(const Saisie& s) {
@@ -67,34 +61,16 @@ Noms Attendus(const Saisie& s) {
     auto ids = [&](int de, int a) {
         for (int i = de; i >= a; --i) n << QString("ID%1").arg(i);
     };
-    if (s.etendue) {
-        ids(28, 18);
-        n << "SRR"
-          << "IDE";
-        ids(17, 0);
-    } else {
-        ids(10, 0);
-    }
-    n << "RTR"
-      << "r1"
-      << "r0"
-      << "DLC3"
-      << "DLC2"
-      << "DLC1"
-      << "DLC0";
+    s.etendue ? ids(28, 18), n.append({"SRR", "IDE"}), ids(17, 0) : ids(10, 0);
+    n.append({"RTR", "r1", "r0", "DLC3", "DLC2", "DLC1", "DLC0"});
     Noms r;
     for (int p = 0; p < n.size(); ++p) r.push_back({n[p], p});
     int p = int(n.size());
     for (int k = 0; k < (s.requete ? 0 : s.dlc.toInt()); ++k, p += 8)
         r.insert(r.end(), {{QString("d%1.7").arg(k), p}, {QString("d%1.0").arg(k), p + 7}});
-    for (auto [t, d] : {std::pair{"CRC.14", 0},
-                        {"CRC.0", 14},
-                        {"CRCD", 15},
-                        {"ACK", 16},
-                        {"ACKD", 17},
-                        {"EOF.6", 18},
-                        {"EOF.0", 24}})
-        r.push_back({t, p + d});
+    const std::pair<const char*, int> fin[] = {{"CRC.14", 0}, {"CRC.0", 14}, {"CRCD", 15}, {"ACK", 16},
+                                               {"ACKD", 17},  {"EOF.6", 18}, {"EOF.0", 24}};
+    for (auto [t, d] : fin) r.push_back({t, p + d});
     return r;
 }
 
@@ -163,11 +139,9 @@ TEST(Simulation, CompleteDrawingNamesEveryBitUnderItsCell) {
             ASSERT_TRUE(j > j_prec && j <= dr.size());
             j_prec = j;
             EXPECT_EQ(Stuff(dr[j - 1]), s);
-            if (s) {
-                ++marques;
-                continue;
-            }
-            noms.push_back({a.texte, j - 1 - int(std::count_if(dr.begin(), dr.begin() + j - 1, Stuff))});
+            marques += s;
+            if (!s)
+                noms.push_back({a.texte, j - 1 - int(std::count_if(dr.begin(), dr.begin() + j - 1, Stuff))});
         }
         EXPECT_EQ(noms, Attendus(c.s));
         EXPECT_EQ(marques, stuff);
