@@ -19,9 +19,7 @@ using namespace varnel;
 
 namespace {
 
-QKeySequence ctrl(Qt::Key k) {
-    return QKeySequence(Qt::CTRL | k);
-}
+const auto ctrl = [](Qt::Key k) { return QKeySequence(Qt::CTRL | k); };
 
 struct Fenetre : ::testing::Test {
     PlateformeFactice plateforme;
@@ -52,9 +50,8 @@ constexpr const char *ModeTrame = "110101100", *ModeArbitrage = "001110010", *Re
 
 TEST_F(Fenetre, DemarreEnModeTrame) {
     EXPECT_EQ(f->centralWidget()->size(), QSize(1013, 687));
-    EXPECT_TRUE(f->Mode_Trame && !f->Mode_Arb);
-    EXPECT_TRUE(!f->Frame_Trame->isHidden() && !f->Frame_simul->isHidden());
-    EXPECT_TRUE(f->Frame_Iden->isHidden() && f->Frame_Arb->isHidden() && f->Text4->isHidden());
+    EXPECT_TRUE(f->Mode_Trame && !f->Mode_Arb && !f->Frame_Trame->isHidden() && !f->Frame_simul->isHidden() &&
+                f->Frame_Iden->isHidden() && f->Frame_Arb->isHidden() && f->Text4->isHidden());
     for (int n = 0; n < 8; ++n) EXPECT_TRUE(f->Data[n]->isHidden() && f->LabelD[n]->isHidden()) << n;
     EXPECT_TRUE(f->Champ_CRC->x() == Twips(3800) && f->LabelCRC->x() == Twips(3800));
     verifieMenus(ModeTrame);
@@ -62,12 +59,9 @@ TEST_F(Fenetre, DemarreEnModeTrame) {
     const std::pair<QLabel*, const char*> labels[] = {
         {f->Pref_Legende, "Légende OFF"}, {f->Pref_TB, "Trame brute ON"}, {f->Pref_TS, "Trame stuffée ON"},
         {f->Pref_Em, "Emetteur ON"},      {f->Pref_Rec, "Récepteur ON"},  {f->Pref_Bus, "Bus ON"}};
-    for (const auto& [label, texte] : labels) {
-        EXPECT_EQ(label->text(), QString::fromUtf8(texte));
-        EXPECT_EQ(label->palette().color(QPalette::WindowText),
-                  label == f->Pref_Legende ? QColor(Qt::red) : QColor(Qt::blue))
-            << texte;
-    }
+    for (const auto& [label, texte] : labels)
+        EXPECT_EQ(label->text() + label->palette().color(QPalette::WindowText).name(),
+                  QString::fromUtf8(texte) + QColor(label == f->Pref_Legende ? Qt::red : Qt::blue).name());
 }
 
 TEST_F(Fenetre, BarreDeMenus) {
@@ -76,52 +70,44 @@ TEST_F(Fenetre, BarreDeMenus) {
         barre << (a->menu() ? a->text() : QString("[%1]").arg(a->text().size())); // blank spacers
     EXPECT_EQ(barre.join('|'), QString::fromUtf8("&Fichier|[2]|[4]|&Mode|[5]|[7]|&Préférences|[1]|"
                                                  "&Graph|[9]|&Affichage|&Légende|&Plus"));
-    const struct {
-        const char* menu;
-        const char* titres;
-        std::vector<QKeySequence> touches;
-    } menus[] = {{"Fichier", "&Imprimer|&Quitter", {{}, {}}},
-                 {"Mode", "&Simulation Trame|&Simulation Arbitrage", {{}, {}}},
-                 {"Pref", "Masquer trame brute|Masquer trame stuffée", {Qt::Key_F3, Qt::Key_F4}},
-                 {"Graph",
-                  "&Légende|&Traces simul Trame|&Traces simul Arbitrage|&Couleurs Graph|"
-                  "&Copie vers le presse papier",
-                  {Qt::Key_F2, {}, {}, {}, ctrl(Qt::Key_C)}},
-                 {"TraceTr",
-                  "&Masquer Emetteur|&Masquer Récepteur|&Masquer Bus",
-                  {ctrl(Qt::Key_E), ctrl(Qt::Key_R), ctrl(Qt::Key_B)}},
-                 {"TraceArb",
-                  "&Masquer Noeud1|&Masquer Noeud2|&Masquer Noeud3|&Masquer Bus",
-                  {ctrl(Qt::Key_F1), ctrl(Qt::Key_F2), ctrl(Qt::Key_F3), ctrl(Qt::Key_F4)}},
-                 {"Coul_Graph", "&Noir et Blanc", {{}}},
-                 {"Affichage", "&Pas à Pas|&Instantanné", {ctrl(Qt::Key_P), ctrl(Qt::Key_I)}},
-                 {"Legende", "&Masquer|&Afficher", {ctrl(Qt::Key_M), ctrl(Qt::Key_A)}},
-                 {"Plus", "&Aide|&A Propos", {Qt::Key_F1, {}}}};
-    for (const auto& m : menus) {
-        SCOPED_TRACE(m.menu);
-        auto* menu = f->findChild<QMenu*>(QLatin1String(m.menu));
+    const std::tuple<const char*, const char*, std::vector<QKeySequence>> menus[] = {
+        {"Fichier", "&Imprimer|&Quitter", {{}, {}}},
+        {"Mode", "&Simulation Trame|&Simulation Arbitrage", {{}, {}}},
+        {"Pref", "Masquer trame brute|Masquer trame stuffée", {Qt::Key_F3, Qt::Key_F4}},
+        {"Graph",
+         "&Légende|&Traces simul Trame|&Traces simul Arbitrage|&Couleurs Graph|"
+         "&Copie vers le presse papier",
+         {Qt::Key_F2, {}, {}, {}, ctrl(Qt::Key_C)}},
+        {"TraceTr",
+         "&Masquer Emetteur|&Masquer Récepteur|&Masquer Bus",
+         {ctrl(Qt::Key_E), ctrl(Qt::Key_R), ctrl(Qt::Key_B)}},
+        {"TraceArb",
+         "&Masquer Noeud1|&Masquer Noeud2|&Masquer Noeud3|&Masquer Bus",
+         {ctrl(Qt::Key_F1), ctrl(Qt::Key_F2), ctrl(Qt::Key_F3), ctrl(Qt::Key_F4)}},
+        {"Coul_Graph", "&Noir et Blanc", {{}}},
+        {"Affichage", "&Pas à Pas|&Instantanné", {ctrl(Qt::Key_P), ctrl(Qt::Key_I)}},
+        {"Legende", "&Masquer|&Afficher", {ctrl(Qt::Key_M), ctrl(Qt::Key_A)}},
+        {"Plus", "&Aide|&A Propos", {Qt::Key_F1, {}}}};
+    for (const auto& [nom, titres, touches] : menus) {
+        SCOPED_TRACE(nom);
+        auto* menu = f->findChild<QMenu*>(QLatin1String(nom));
         ASSERT_NE(menu, nullptr);
-        QStringList titres;
-        std::vector<QKeySequence> touches;
-        for (QAction* a : menu->actions()) titres << a->text(), touches.push_back(a->shortcut());
-        EXPECT_EQ(titres.join('|'), QString::fromUtf8(m.titres));
-        EXPECT_EQ(touches, m.touches);
+        QStringList vus;
+        std::vector<QKeySequence> lues;
+        for (QAction* a : menu->actions()) vus << a->text(), lues.push_back(a->shortcut());
+        EXPECT_EQ(std::pair(vus.join('|'), lues), std::pair(QString::fromUtf8(titres), touches));
     }
 }
 
 TEST_F(Fenetre, ModesTwiceAndEffacer) {
-    const struct {
-        QAction* Form1::*commande;
-        const char* menus;
-    } etapes[] = {{&Form1::Simulation_arbitrage, ModeArbitrage},
-                  {&Form1::Simulation_arbitrage, ModeArbitrage},
-                  {&Form1::Simulation_trame, RetourModeTrame},
-                  {&Form1::Simulation_trame, ModeTrame},
-                  {&Form1::Simulation_arbitrage, ModeArbitrage}};
-    for (const auto& e : etapes) {
-        (f.get()->*e.commande)->trigger();
-        const bool arb = e.menus == ModeArbitrage;
-        verifieMenus(e.menus);
+    for (auto [commande, menus] : {std::pair{&Form1::Simulation_arbitrage, ModeArbitrage},
+                                   {&Form1::Simulation_arbitrage, ModeArbitrage},
+                                   {&Form1::Simulation_trame, RetourModeTrame},
+                                   {&Form1::Simulation_trame, ModeTrame},
+                                   {&Form1::Simulation_arbitrage, ModeArbitrage}}) {
+        (f.get()->*commande)->trigger();
+        const bool arb = menus == ModeArbitrage;
+        verifieMenus(menus);
         EXPECT_EQ(std::tuple(f->Mode_Arb, f->Mode_Trame, f->Frame_Trame->isHidden(),
                              f->Frame_simul->isHidden(), f->Frame_Iden->isHidden(), f->Frame_Arb->isHidden()),
                   std::tuple(arb, !arb, arb, arb, !arb, !arb));
