@@ -48,54 +48,40 @@ protected:
 };
 
 TEST_F(Couches, TraceTogglesHoldThroughEffacerAndRedrawing) {
-    struct Trace {
-        QAction* Form1::*item;
-        QLabel* Form1::*label;
-        std::vector<Courbe * Form1::*> courbes;
-        std::vector<int> y;
-        QString sujet;
-    };
+    using Trace = std::tuple<QAction * Form1::*, QLabel * Form1::*, std::vector<Courbe * Form1::*>,
+                             std::vector<int>, QString>;
     const Trace traces[] = {
         {&Form1::Aff_Bus, &Form1::Pref_Bus, {&Form1::Courbe_CANH, &Form1::Courbe_CANL}, {42, 17}, "Bus"},
         {&Form1::Aff_Emet, &Form1::Pref_Em, {&Form1::Courbe_Emet}, {82}, "Emetteur"},
         {&Form1::Aff_Recep, &Form1::Pref_Rec, {&Form1::Courbe_Recep}, {62}, "Récepteur"}};
-    for (const Trace& t : traces)
+    for (const auto& [item, label, courbes, y, sujet] : traces)
         for (bool montre : {false, true}) {
-            SCOPED_TRACE(t.sujet.toStdString() + (montre ? " shown" : " hidden"));
-            const size_t points = ((*f).*t.courbes[0])->Points().size();
-            ((*f).*t.item)->trigger(); // the first one hides the bus before any drawing
-            if (!montre)
-                Dessine(); // "Effacer" and a new drawing keep it hidden
-            else
-                EXPECT_EQ(((*f).*t.courbes[0])->Points().size(), points);
-            EXPECT_EQ(((*f).*t.item)->isChecked(), montre);
-            EXPECT_EQ(((*f).*t.item)->text().remove('&'), (montre ? "Masquer " : "Afficher ") + t.sujet);
-            Etiquette((*f).*t.label, t.sujet, montre);
-            for (size_t k = 0; k < t.courbes.size(); ++k)
-                EXPECT_EQ(((*f).*t.courbes[k])->Decalage_Y(), montre ? t.y[k] : 200);
+            SCOPED_TRACE(sujet.toStdString() + (montre ? " shown" : " hidden"));
+            const size_t points = ((*f).*courbes[0])->Points().size();
+            ((*f).*item)->trigger(); // the first one hides the bus before any drawing
+            if (!montre) Dessine();  // "Effacer" and a new drawing keep it hidden
+            EXPECT_TRUE(!montre || ((*f).*courbes[0])->Points().size() == points);
+            EXPECT_EQ(((*f).*item)->isChecked(), montre);
+            EXPECT_EQ(((*f).*item)->text().remove('&'), (montre ? "Masquer " : "Afficher ") + sujet);
+            Etiquette((*f).*label, sujet, montre);
+            for (size_t k = 0; k < courbes.size(); ++k)
+                EXPECT_EQ(((*f).*courbes[k])->Decalage_Y(), montre ? y[k] : 200);
         }
 }
 
 TEST_F(Couches, FrameDisplaysHideWithTheirCountsAndKeepBeingUpdated) {
-    struct A {
-        QAction* Form1::*item;
-        QLineEdit* Form1::*trame;
-        QLineEdit* Form1::*nombre;
-        QLabel* Form1::*label;
-        QString sujet;
-    };
-    for (const A& a :
-         {A{&Form1::Aff_T_Brute, &Form1::Trame_Bin, &Form1::Text1, &Form1::Pref_TB, "Trame brute"},
-          A{&Form1::Aff_T_Stuff, &Form1::Trame_Bin_Stuf, &Form1::Text2, &Form1::Pref_TS, "Trame stuffée"}}) {
+    for (auto [item, trame, nombre, label, sujet] :
+         {std::tuple{&Form1::Aff_T_Brute, &Form1::Trame_Bin, &Form1::Text1, &Form1::Pref_TB, "Trame brute"},
+          std::tuple{&Form1::Aff_T_Stuff, &Form1::Trame_Bin_Stuf, &Form1::Text2, &Form1::Pref_TS,
+                     "Trame stuffée"}})
         for (bool cache : {true, false, true}) {
-            SCOPED_TRACE(a.sujet.toStdString() + (cache ? " hidden" : " shown"));
-            ((*f).*a.item)->trigger();
-            EXPECT_EQ(((*f).*a.item)->isChecked(), cache); // checked means hidden here
-            EXPECT_EQ(((*f).*a.item)->text(), (cache ? "Afficher " : "Masquer ") + a.sujet.toLower());
-            EXPECT_TRUE(((*f).*a.trame)->isHidden() == cache && ((*f).*a.nombre)->isHidden() == cache);
-            Etiquette((*f).*a.label, a.sujet, !cache);
+            SCOPED_TRACE(std::string(sujet) + (cache ? " hidden" : " shown"));
+            ((*f).*item)->trigger();
+            EXPECT_EQ(((*f).*item)->isChecked(), cache); // checked means hidden here
+            EXPECT_EQ(((*f).*item)->text(), (cache ? "Afficher " : "Masquer ") + QString(sujet).toLower());
+            EXPECT_TRUE(((*f).*trame)->isHidden() == cache && ((*f).*nombre)->isHidden() == cache);
+            Etiquette((*f).*label, sujet, !cache);
         }
-    }
     QTest::keyClicks(f->Identifiant, QStringLiteral("5A3"));
     for (QLineEdit* champ : {f->Trame_Bin, f->Text1, f->Trame_Bin_Stuf, f->Text2})
         EXPECT_TRUE(!champ->text().isEmpty() && champ->isHidden()) << champ->objectName().toStdString();
@@ -158,11 +144,8 @@ TEST_F(Couches, NoirEtBlancBlackensTracesAndTextsButTheCursor) {
 }
 
 TEST_F(Couches, PrintAndCopyTakeThePlotOfTheMode) {
-    const QImage autre = [] {
-        QImage i(4, 4, QImage::Format_RGB32);
-        i.fill(Qt::yellow);
-        return i;
-    }();
+    QImage autre(4, 4, QImage::Format_RGB32);
+    autre.fill(Qt::yellow);
     for (bool arbitrage : {false, true}) {
         SCOPED_TRACE(arbitrage);
         f = std::make_unique<Form1>(pf);
