@@ -46,10 +46,7 @@ struct TraceTest : ::testing::Test {
     PlateformeFactice plateforme;
     std::unique_ptr<Form1> f = std::make_unique<Form1>(plateforme);
     // Sets controls without running their handlers, to look at one primitive alone.
-    template <class C> void regle(C* c, bool v) {
-        QSignalBlocker b(c);
-        c->setChecked(v);
-    }
+    template <class C> void regle(C* c, bool v) { QSignalBlocker{c}, c->setChecked(v); }
     void regle(bool etendue, bool distante, const char* dlc) {
         QSignalBlocker b(f->Controle);
         regle(f->Check1, etendue), regle(f->Check2, distante), f->Controle->setText(dlc);
@@ -150,10 +147,11 @@ TEST_F(TraceTest, SetUpGivesFourIdleTracesThenTheStartOfFrame) {
     f->Pos_Emet = 200;                             // a hidden emitter stays hidden in the new drawing
     f->Init_Visu(), f->Pos_X = 99, f->Init_Visu(); // even without a clear, traces start empty
     EXPECT_EQ(f->Pos_X, 0);
-    for (auto [c, couleur, decalage, repos] : {std::tuple{f->Courbe_Emet, Vert, 200., 10.},
-                                               {f->Courbe_CANH, Rouge, 42., 6.},
-                                               {f->Courbe_CANL, Bleu, 17., 3.},
-                                               {f->Courbe_Recep, 0xFF00FF, 62., 16.}}) {
+    const std::tuple<Courbe*, int, double, double> courbes[] = {{f->Courbe_Emet, Vert, 200., 10.},
+                                                                {f->Courbe_CANH, Rouge, 42., 6.},
+                                                                {f->Courbe_CANL, Bleu, 17., 3.},
+                                                                {f->Courbe_Recep, 0xFF00FF, 62., 16.}};
+    for (auto [c, couleur, decalage, repos] : courbes) {
         EXPECT_EQ(c->Decalage_Y(), decalage) << c->Nom().toStdString();
         EXPECT_EQ(points(c, 0), (Pts{{0, repos}, {15, repos}}));
         for (const PointTrace& p : c->Points()) EXPECT_EQ(p.couleur, couleur);
@@ -204,14 +202,10 @@ TEST_F(TraceTest, StuffBitIsMarkedWithABlueSAt90WithTheLegendElse450) {
 }
 
 TEST_F(TraceTest, TextSizeDependsOnTheDataLengthAndFrameType) {
-    for (auto [dlc, distante, taille] : {std::tuple{"", false, 8.},
-                                         {"3", true, 8.},
-                                         {"4", false, 8.},
-                                         {"5", false, 7.},
-                                         {"6", false, 7.},
-                                         {"6", true, 9.},
-                                         {"8", true, 9.},
-                                         {"8", false, 7.}}) {
+    const std::tuple<const char*, bool, double> cas[] = {{"", false, 8.},  {"3", true, 8.},  {"4", false, 8.},
+                                                         {"5", false, 7.}, {"6", false, 7.}, {"6", true, 9.},
+                                                         {"8", true, 9.},  {"8", false, 7.}};
+    for (auto [dlc, distante, taille] : cas) {
         SCOPED_TRACE(testing::Message() << "DLC '" << dlc << "' remote " << distante);
         regle(false, distante, dlc), f->Aff_Texte(12.5, 90, "ID3", 90, Vert);
         const Annotation& a = f->Visu_CAN->Annotation_Item(f->Annot_Courante);
