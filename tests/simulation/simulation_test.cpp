@@ -117,25 +117,24 @@ TEST(Simulation, CompleteDrawingNamesEveryBitUnderItsCell) {
         EXPECT_TRUE(f.Menu_Actif(f.Affichage) && f.Pas_a_Pas->isEnabled() && w.v->Nb_Annotations() == 0);
         w.v->xAxis->setRange(300, 420);
         f.Instantanne->trigger();
-        EXPECT_FALSE(f.Menu_Actif(f.Affichage));
-        EXPECT_EQ(w.v->xAxis->range(), plage);
+        EXPECT_TRUE(!f.Menu_Actif(f.Affichage) && w.v->xAxis->range() == plage);
         EXPECT_EQ(w.Contenu(), pas_a_pas);
 
         ASSERT_GE(w.v->Nb_Annotations(), 3);
-        EXPECT_TRUE(w.v->Annotation_Item(0).y == 4 && w.v->Annotation_Item(1).texte == "Idle");
-        EXPECT_EQ(w.v->Annotation_Item(1).y, c.legende ? 26 : 450);
-        EXPECT_EQ(w.v->Annotation_Item(2).x, f.Decal_Texte + 12); // SOF
+        EXPECT_EQ(std::tuple(w.v->Annotation_Item(0).y, w.v->Annotation_Item(1).texte,
+                             w.v->Annotation_Item(1).y,
+                             w.v->Annotation_Item(2).x), // cursor, Idle, SOF
+                  std::tuple(4., QString("Idle"), c.legende ? 26. : 450., f.Decal_Texte + 12.));
         Noms noms{{w.v->Annotation_Item(2).texte, 0}};
         long marques = 0;
         for (int i = 3, j_prec = 0; i < w.v->Nb_Annotations(); ++i) {
             const Annotation& a = w.v->Annotation_Item(i);
-            EXPECT_EQ(a.y, c.legende ? 90 : 450);
             const bool s = a.texte == "S"; // a mark starts its cell, a name ends it
             const int j = qRound((a.x - (s ? f.Decal_Texte - 2 : f.Decal_Champ) - 15) / 5) + s;
             SCOPED_TRACE(a.texte.toStdString() + " at bit " + std::to_string(j));
             EXPECT_EQ(a.x, s ? 15 + 5 * (j - 1) - 2 + f.Decal_Texte : 15 + 5 * j + f.Decal_Champ);
-            EXPECT_EQ(a.couleur, s ? 0xFF0000 : 0x008000);
-            EXPECT_EQ(a.angle, s ? 0 : 90);
+            EXPECT_EQ(std::tuple(a.y, a.couleur, a.angle),
+                      std::tuple(c.legende ? 90. : 450., s ? 0xFF0000 : 0x008000, s ? 0. : 90.));
             ASSERT_TRUE(j > j_prec && j <= dr.size());
             j_prec = j;
             EXPECT_EQ(Stuff(dr[j - 1]), s);
@@ -157,16 +156,14 @@ TEST(Simulation, AcknowledgePulseOnReceiverAndBus) {
         Fenetre w(s);
         w.f.Instantanne->trigger();
         const double a = 15 + 5 * (double(w.f.TrameDR->text().size()) - 8); // end of ACK slot
-        struct {
-            Courbe* c;
-            double r, d;
-        } const traces[] = {{w.f.Courbe_Recep, 16, 6}, {w.f.Courbe_CANH, 6, 18}, {w.f.Courbe_CANL, 3, -9}};
-        for (const auto& t : traces) {
-            SCOPED_TRACE(s.identifiant.toStdString() + " " + t.c->Nom().toStdString());
+        for (auto [c, r, d] : {std::tuple{w.f.Courbe_Recep, 16., 6.},
+                               {w.f.Courbe_CANH, 6., 18.},
+                               {w.f.Courbe_CANL, 3., -9.}}) { // recessive, dominant
+            SCOPED_TRACE(s.identifiant.toStdString() + " " + c->Nom().toStdString());
             std::vector<std::pair<double, double>> lu,
-                attendu{{a - 2, t.r}, {a - 2, t.d}, {a, t.d}, {a + 3, t.d}, {a + 3, t.r}};
-            for (double x = a + 5; x <= a + 40; x += 5) attendu.push_back({x, t.r});
-            for (const PointTrace& p : t.c->Points())
+                attendu{{a - 2, r}, {a - 2, d}, {a, d}, {a + 3, d}, {a + 3, r}};
+            for (double x = a + 5; x <= a + 40; x += 5) attendu.push_back({x, r});
+            for (const PointTrace& p : c->Points())
                 if (p.x > a - 5) lu.push_back({p.x, p.y});
             EXPECT_EQ(lu, attendu);
         }
@@ -178,22 +175,18 @@ TEST(Simulation, AcknowledgePulseOnReceiverAndBus) {
 // Incomplete input draws nothing and says why, at every attempt.
 TEST(Simulation, IncompleteInputDrawsNothing) {
     const QString incomplet = "La saisie de certains champs est incomplete!";
-    struct {
-        Saisie s;
-        bool instant;
-        QString message;
-    } const table[] = {
+    const std::tuple<Saisie, bool, QString> table[] = {
         {{false, false, "123", "2", {"01", "2"}}, false, incomplet},
         {{false, false, "12"}, true, "Le champ Identifiant doit contenir au moins 3 caractères!"},
         {{false, false, "12"}, false, incomplet},
         {{true, false, "123"}, true, incomplet}};
-    for (const auto& c : table) {
-        SCOPED_TRACE(c.s.identifiant.toStdString() + (c.instant ? " instant" : " step"));
-        Fenetre w(c.s);
+    for (const auto& [saisie, instant, message] : table) {
+        SCOPED_TRACE(saisie.identifiant.toStdString() + (instant ? " instant" : " step"));
+        Fenetre w(saisie);
         for (int essai = 0; essai < 2; ++essai, w.pf.messages.clear()) {
-            (c.instant ? w.f.Instantanne : w.f.Pas_a_Pas)->trigger();
+            (instant ? w.f.Instantanne : w.f.Pas_a_Pas)->trigger();
             ASSERT_EQ(w.pf.messages.size(), 1u);
-            EXPECT_EQ(w.pf.messages[0].texte, c.message);
+            EXPECT_EQ(w.pf.messages[0].texte, message);
             EXPECT_EQ(w.v->Nb_Annotations(), 0); // any drawing starts with the cursor text
         }
     }
