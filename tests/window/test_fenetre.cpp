@@ -25,8 +25,7 @@ struct Fenetre : ::testing::Test {
     PlateformeFactice plateforme;
     std::unique_ptr<Form1> f = std::make_unique<Form1>(plateforme);
     void active() { // shortcuts fire only in the active window
-        f->show();
-        f->activateWindow();
+        f->show(), f->activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(f.get()));
     }
     // Enabled: menus Pref TraceTr TraceArb Affichage Legende (with their items), then the
@@ -38,8 +37,8 @@ struct Fenetre : ::testing::Test {
         for (QAction* a : {f->Legend, f->Instantanne, f->Masquer, f->Af_legend})
             vu += a->isEnabled() ? '1' : '0';
         EXPECT_EQ(vu, QLatin1String(attendu));
-        EXPECT_EQ(f->Aff_T_Brute->isEnabled(), attendu[0] == '1'); // what a user sees
-        EXPECT_EQ(f->Masq[0]->isEnabled(), attendu[2] == '1');
+        EXPECT_TRUE(f->Aff_T_Brute->isEnabled() == (attendu[0] == '1') && // what a user sees
+                    f->Masq[0]->isEnabled() == (attendu[2] == '1'));
     }
 };
 
@@ -49,7 +48,6 @@ constexpr const char *ModeTrame = "110101100", *ModeArbitrage = "001110010", *Re
 } // namespace
 
 TEST_F(Fenetre, DemarreEnModeTrame) {
-    EXPECT_EQ(f->centralWidget()->size(), QSize(1013, 687));
     EXPECT_TRUE(f->Mode_Trame && !f->Mode_Arb && !f->Frame_Trame->isHidden() && !f->Frame_simul->isHidden() &&
                 f->Frame_Iden->isHidden() && f->Frame_Arb->isHidden() && f->Text4->isHidden());
     for (int n = 0; n < 8; ++n) EXPECT_TRUE(f->Data[n]->isHidden() && f->LabelD[n]->isHidden()) << n;
@@ -70,41 +68,38 @@ TEST_F(Fenetre, BarreDeMenus) {
         barre << (a->menu() ? a->text() : QString("[%1]").arg(a->text().size())); // blank spacers
     EXPECT_EQ(barre.join('|'), QString::fromUtf8("&Fichier|[2]|[4]|&Mode|[5]|[7]|&Préférences|[1]|"
                                                  "&Graph|[9]|&Affichage|&Légende|&Plus"));
-    const std::tuple<const char*, const char*, std::vector<QKeySequence>> menus[] = {
-        {"Fichier", "&Imprimer|&Quitter", {{}, {}}},
-        {"Mode", "&Simulation Trame|&Simulation Arbitrage", {{}, {}}},
-        {"Pref", "Masquer trame brute|Masquer trame stuffée", {Qt::Key_F3, Qt::Key_F4}},
-        {"Graph",
-         "&Légende|&Traces simul Trame|&Traces simul Arbitrage|&Couleurs Graph|"
-         "&Copie vers le presse papier",
-         {Qt::Key_F2, {}, {}, {}, ctrl(Qt::Key_C)}},
-        {"TraceTr",
-         "&Masquer Emetteur|&Masquer Récepteur|&Masquer Bus",
-         {ctrl(Qt::Key_E), ctrl(Qt::Key_R), ctrl(Qt::Key_B)}},
+    // Item texts, with their shortcuts.
+    const std::pair<const char*, const char*> menus[] = {
+        {"Fichier", "&Imprimer|&Quitter"},
+        {"Mode", "&Simulation Trame|&Simulation Arbitrage"},
+        {"Pref", "Masquer trame brute F3|Masquer trame stuffée F4"},
+        {"Graph", "&Légende F2|&Traces simul Trame|&Traces simul Arbitrage|&Couleurs Graph|"
+                  "&Copie vers le presse papier Ctrl+C"},
+        {"TraceTr", "&Masquer Emetteur Ctrl+E|&Masquer Récepteur Ctrl+R|&Masquer Bus Ctrl+B"},
         {"TraceArb",
-         "&Masquer Noeud1|&Masquer Noeud2|&Masquer Noeud3|&Masquer Bus",
-         {ctrl(Qt::Key_F1), ctrl(Qt::Key_F2), ctrl(Qt::Key_F3), ctrl(Qt::Key_F4)}},
-        {"Coul_Graph", "&Noir et Blanc", {{}}},
-        {"Affichage", "&Pas à Pas|&Instantanné", {ctrl(Qt::Key_P), ctrl(Qt::Key_I)}},
-        {"Legende", "&Masquer|&Afficher", {ctrl(Qt::Key_M), ctrl(Qt::Key_A)}},
-        {"Plus", "&Aide|&A Propos", {Qt::Key_F1, {}}}};
-    for (const auto& [nom, titres, touches] : menus) {
+         "&Masquer Noeud1 Ctrl+F1|&Masquer Noeud2 Ctrl+F2|&Masquer Noeud3 Ctrl+F3|&Masquer Bus Ctrl+F4"},
+        {"Coul_Graph", "&Noir et Blanc"},
+        {"Affichage", "&Pas à Pas Ctrl+P|&Instantanné Ctrl+I"},
+        {"Legende", "&Masquer Ctrl+M|&Afficher Ctrl+A"},
+        {"Plus", "&Aide F1|&A Propos"}};
+    for (const auto& [nom, titres] : menus) {
         SCOPED_TRACE(nom);
         auto* menu = f->findChild<QMenu*>(QLatin1String(nom));
         ASSERT_NE(menu, nullptr);
         QStringList vus;
-        std::vector<QKeySequence> lues;
-        for (QAction* a : menu->actions()) vus << a->text(), lues.push_back(a->shortcut());
-        EXPECT_EQ(std::pair(vus.join('|'), lues), std::pair(QString::fromUtf8(titres), touches));
+        for (QAction* a : menu->actions()) vus << (a->text() + ' ' + a->shortcut().toString()).trimmed();
+        EXPECT_EQ(vus.join('|'), QString::fromUtf8(titres));
     }
 }
 
 TEST_F(Fenetre, ModesTwiceAndEffacer) {
-    for (auto [commande, menus] : {std::pair{&Form1::Simulation_arbitrage, ModeArbitrage},
-                                   {&Form1::Simulation_arbitrage, ModeArbitrage},
-                                   {&Form1::Simulation_trame, RetourModeTrame},
-                                   {&Form1::Simulation_trame, ModeTrame},
-                                   {&Form1::Simulation_arbitrage, ModeArbitrage}}) {
+    const std::pair<QAction * Form1::*, const char*> etapes[] = {
+        {&Form1::Simulation_arbitrage, ModeArbitrage},
+        {&Form1::Simulation_arbitrage, ModeArbitrage},
+        {&Form1::Simulation_trame, RetourModeTrame},
+        {&Form1::Simulation_trame, ModeTrame},
+        {&Form1::Simulation_arbitrage, ModeArbitrage}};
+    for (auto [commande, menus] : etapes) {
         (f.get()->*commande)->trigger();
         const bool arb = menus == ModeArbitrage;
         verifieMenus(menus);
