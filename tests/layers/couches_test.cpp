@@ -87,11 +87,11 @@ TEST_F(Couches, FrameDisplaysHideWithTheirCountsAndKeepBeingUpdated) {
         EXPECT_TRUE(!champ->text().isEmpty() && champ->isHidden()) << champ->objectName().toStdString();
 }
 
-TEST_F(Couches, LegendCommandsMoveEveryTextButTheCursor) {
+TEST_F(Couches, LegendAndBlackAndWhiteCommandsChangeEveryTextButTheCursor) {
     Dessine(); // legend off: every text at 450
     const QPointF curseur(can().Annotation_Item(0).x, can().Annotation_Item(0).y);
-    f->Aff_Bus->trigger();
-    f->Aff_Bus->trigger(); // the bus shown with the legend off leaves the Idle text out
+    f->Aff_Bus->trigger(),
+        f->Aff_Bus->trigger(); // the bus shown with the legend off leaves the Idle text out
     EXPECT_EQ(can().Annotation_Item(1).y, 450);
     f->Af_legend->trigger();
     EXPECT_TRUE(can().Annotation_Item(1).y == 26 && Textes_A(can(), 2, 90));
@@ -99,17 +99,22 @@ TEST_F(Couches, LegendCommandsMoveEveryTextButTheCursor) {
     f->Masquer->trigger();
     EXPECT_TRUE(Textes_A(can(), 1, 450));
     Legende(false);
-    f->Af_legend->trigger(); // the Idle text alone goes with the bus
-    f->Aff_Bus->trigger();
+    f->Af_legend->trigger(), f->Aff_Bus->trigger(); // the Idle text alone goes with the bus
     EXPECT_TRUE(can().Annotation_Item(1).y == 450 && Textes_A(can(), 2, 90));
     f->Aff_Bus->trigger();
     EXPECT_TRUE(can().Annotation_Item(1).y == 26 &&
                 QPointF(can().Annotation_Item(0).x, can().Annotation_Item(0).y) == curseur);
-    f->Masquer->trigger();
-    f->Legend->trigger(); // the preference clears the plot; the next drawing follows it
+    f->Masquer->trigger(),
+        f->Legend->trigger(); // the preference clears the plot; the next drawing follows it
     EXPECT_EQ(can().Nb_Annotations(), 0);
     Dessine();
     EXPECT_TRUE(can().Annotation_Item(1).y == 26 && Textes_A(can(), 2, 90));
+    const int couleur = can().Annotation_Item(0).couleur;
+    f->Noir_Blanc->trigger(); // black and white: every trace and text but the cursor
+    for (Courbe* c : {f->Courbe_Emet, f->Courbe_CANH, f->Courbe_CANL, f->Courbe_Recep})
+        for (const PointTrace& p : c->Points()) EXPECT_EQ(p.couleur, 0) << c->Nom().toStdString();
+    for (int i = 0; i < can().Nb_Annotations(); ++i)
+        EXPECT_EQ(can().Annotation_Item(i).couleur, i ? 0 : couleur) << i;
 }
 
 TEST_F(Couches, LegendCommandsOnEmptyPlotsAndInArbitration) {
@@ -133,37 +138,22 @@ TEST_F(Couches, LegendCommandsOnEmptyPlotsAndInArbitration) {
     EXPECT_TRUE(f->Af_legend->isEnabled() && !f->Masquer->isEnabled());
 }
 
-TEST_F(Couches, NoirEtBlancBlackensTracesAndTextsButTheCursor) {
-    Dessine();
-    const int curseur = can().Annotation_Item(0).couleur;
-    f->Noir_Blanc->trigger();
-    for (Courbe* c : {f->Courbe_Emet, f->Courbe_CANH, f->Courbe_CANL, f->Courbe_Recep})
-        for (const PointTrace& p : c->Points()) EXPECT_EQ(p.couleur, 0) << c->Nom().toStdString();
-    for (int i = 0; i < can().Nb_Annotations(); ++i)
-        EXPECT_EQ(can().Annotation_Item(i).couleur, i ? 0 : curseur) << i;
-}
-
 TEST_F(Couches, PrintAndCopyTakeThePlotOfTheMode) {
     QImage autre(4, 4, QImage::Format_RGB32);
     autre.fill(Qt::yellow);
     for (bool arbitrage : {false, true}) {
         SCOPED_TRACE(arbitrage);
-        f = std::make_unique<Form1>(pf);
-        pf = PlateformeFactice();
+        f = std::make_unique<Form1>(pf), pf = PlateformeFactice();
         VisuPlot& plot = Dessine(arbitrage);
-        pf.imprimanteAcceptee = false; // cancelled dialog: nothing happens
-        pf.pressePapier = autre;
+        pf.imprimanteAcceptee = false, pf.pressePapier = autre; // cancelled dialog: nothing happens
         f->Imprimer->trigger();
         EXPECT_TRUE(pf.imprimees.empty() && pf.pressePapier == autre);
-        pf.imprimanteAcceptee = true;
-        f->Imprimer->trigger();
+        pf.imprimanteAcceptee = true, f->Imprimer->trigger();
         ASSERT_EQ(pf.imprimees, std::vector<QImage>{plot.Image()});
         EXPECT_NE(pf.imprimees[0].size(), (arbitrage ? can() : *f->Visu_ARB).Image().size());
         EXPECT_TRUE(pf.pressePapier.isNull() && pf.messages.empty());
         for (auto r : {Plateforme::Reponse::Non, Plateforme::Reponse::Oui}) {
-            pf.messages.clear();
-            pf.reponses = {r};
-            f->Copie_PP->trigger();
+            pf.messages.clear(), pf.reponses = {r}, f->Copie_PP->trigger();
             EXPECT_TRUE(pf.messages.size() == 1 && pf.messages[0].titre == "ATTENTION!" &&
                         pf.messages[0].boutons == Plateforme::Boutons::OuiNon);
             EXPECT_EQ(pf.pressePapier, r == Plateforme::Reponse::Oui ? plot.Image() : QImage());
@@ -176,10 +166,9 @@ TEST_F(Couches, AideOpensTheGuideOnlyWhenItIsThere) {
     if (QFile::exists(chemin)) GTEST_SKIP() << "a guide is installed";
     f->Aide->trigger(); // no guide: nothing shown
     EXPECT_TRUE(pf.documentsOuverts.empty() && pf.messages.empty());
-    {
-        QFile guide(chemin);
-        ASSERT_TRUE(guide.open(QIODevice::WriteOnly) && guide.write("%PDF-1.4\n") > 0);
-    }
+    QFile guide(chemin);
+    ASSERT_TRUE(guide.open(QIODevice::WriteOnly) && guide.write("%PDF-1.4\n") > 0);
+    guide.close();
     f->Aide->trigger();
     QFile::remove(chemin);
     EXPECT_EQ(pf.documentsOuverts, std::vector<QString>{chemin});
