@@ -66,16 +66,14 @@ TEST_F(Arbitrage, ThreeNodesPlayedToTheEnd) {
     EXPECT_EQ(Points(1), "0,67,8000 0,67,8000 5,67,8000 10,67,ff ");
     EXPECT_EQ(Points(2), "0,91,8000 0,91,8000 5,91,8000 10,91,ff ");
     EXPECT_EQ(Points(3), "0,19,0 0,19,0 5,19,0 5,4,0 10,4,0 ");
-    for (int k : {1, 2}) { // nodes 2 and 3 lose on ID10; entries locked during the run
+    for (int k : {1, 2}) // nodes 2 and 3 lose on ID10; entries locked during the run
         EXPECT_TRUE(Couleur(k, 1, 1) == Rouge && Cel(k, 2, 13)->text() == "Recepteur" &&
                     Cel(k, 2, 13)->font().bold() && !f->Noeud[k]->isEnabled() && !f->CheckN[k]->isEnabled());
-    }
     const Annotation& id10 = f->Visu_ARB->Annotation_Item(0);
     EXPECT_TRUE(id10.texte == "ID10" && id10.x == 6 && id10.y == 90 && id10.taille == 14);
 
     Pas(13); // the thirteenth and fourteenth steps change nothing
-    EXPECT_EQ(Ligne(3, 0), B123);
-    for (int k = 0; k < 3; ++k) EXPECT_EQ(Ligne(k, 2), B123) << k;
+    for (int k = 0; k < 4; ++k) EXPECT_EQ(Ligne(k, k < 3 ? 2 : 0), B123) << k; // nodes read, bus
     EXPECT_EQ(Ligne(1, 1), B456); // the losers' bits stay written
     EXPECT_TRUE(Cel(0, 1, 13)->text() == "Emetteur" && Cel(0, 2, 13)->text().isEmpty() &&
                 Couleur(0, 1, 12) == Noir);
@@ -151,12 +149,11 @@ TEST_F(Arbitrage, NouvelleSimulationMidRunAndAfter) {
         f->CheckN[1]->click();
         Pas(arret);
         f->BP_RAZ->click();
-        for (int k = 0; k < 3; ++k) {
+        for (int k = 0; k < 3; ++k)
             EXPECT_TRUE(f->Noeud[k]->isEnabled() && f->Noeud[k]->text().isEmpty() &&
-                        !f->CheckN[k]->isChecked());
-            EXPECT_TRUE((Ligne(k, 1, 1, 13) + Ligne(k, 2, 1, 13)).isEmpty() && Couleur(k, 1, 1) == Noir &&
-                        Couleur(k, 2, 13) == Bleu);
-        }
+                        !f->CheckN[k]->isChecked() && (Ligne(k, 1, 1, 13) + Ligne(k, 2, 1, 13)).isEmpty() &&
+                        Couleur(k, 1, 1) == Noir && Couleur(k, 2, 13) == Bleu)
+                << k;
         EXPECT_TRUE(Ligne(3, 0).isEmpty() && f->Visu_ARB->Nb_Annotations() == 0);
         Noeuds({"456", "123", ""});
         Pas(); // the next run starts from column 1
