@@ -31,8 +31,7 @@ struct Fenetre {
         for (auto [c, oui] : {std::pair{f.Check1, s.etendue}, std::pair{f.Check2, s.requete}})
             if (oui != c->isChecked()) QTest::mouseClick(c, Qt::LeftButton, {}, {8, c->height() / 2});
         Retape(s.identifiant);
-        QTest::keyClick(f.Controle, Qt::Key_Backspace);
-        QTest::keyClicks(f.Controle, s.dlc);
+        QTest::keyClick(f.Controle, Qt::Key_Backspace), QTest::keyClicks(f.Controle, s.dlc);
         for (int k = 0; k < s.donnees.size(); ++k) QTest::keyClicks(f.Data[size_t(k)], s.donnees[k]);
     }
     void Retape(const QString& id) {
@@ -115,8 +114,7 @@ TEST(Simulation, CompleteDrawingNamesEveryBitUnderItsCell) {
         EXPECT_EQ(w.Contenu(), pas_a_pas);
         QTest::mouseClick(f.BP_Clear, Qt::LeftButton);
         EXPECT_TRUE(f.Menu_Actif(f.Affichage) && f.Pas_a_Pas->isEnabled() && w.v->Nb_Annotations() == 0);
-        w.v->xAxis->setRange(300, 420);
-        f.Instantanne->trigger();
+        w.v->xAxis->setRange(300, 420), f.Instantanne->trigger();
         EXPECT_TRUE(!f.Menu_Actif(f.Affichage) && w.v->xAxis->range() == plage);
         EXPECT_EQ(w.Contenu(), pas_a_pas);
 
@@ -221,8 +219,7 @@ QPoint Pixel_De(const VisuPlot* v, const QString& texte) {
 // A clicked name shows in Text4 by the mouse ("S" spelled out); cursor or empty space hide it.
 TEST(Curseur, DragAndInspectionWithTheMouse) {
     Fenetre w({false, false, "000"});
-    w.f.Instantanne->trigger();
-    w.v->replot();
+    w.f.Instantanne->trigger(), w.v->replot();
     for (int fin : {60, 0}) {
         const QPoint p = Pixel_De(w.v, "<  >");
         w.f.Visu_CAN_MouseDown(Qt::MiddleButton, p.x(), p.y());
@@ -239,21 +236,19 @@ TEST(Curseur, DragAndInspectionWithTheMouse) {
         EXPECT_DOUBLE_EQ(w.v->Annotation_Item(0).x, w.v->Pixel_Vers_X(420));
     }
 
-    struct {
-        QString texte, montre;
-        bool pres;
-    } const table[] = {{"ID3", "ID3", true}, {"S", "Stuff", true}, {"EOF.0", "EOF.0", false},
-                       {"<  >", "", false},  {"ID3", "ID3", true}, {"vide", "", false}};
-    for (const auto& t : table) {
-        SCOPED_TRACE(t.texte.toStdString());
-        const QPoint p = t.texte == "vide"
+    const std::tuple<QString, QString, bool> table[] = {{"ID3", "ID3", true},      {"S", "Stuff", true},
+                                                        {"EOF.0", "EOF.0", false}, {"<  >", "", false},
+                                                        {"ID3", "ID3", true},      {"vide", "", false}};
+    for (const auto& [texte, montre, pres] : table) {
+        SCOPED_TRACE(texte.toStdString());
+        const QPoint p = texte == "vide"
                              ? QPoint(qRound(w.v->X_Vers_Pixel(60)), qRound(w.v->Y_Vers_Pixel(35)))
-                             : Pixel_De(w.v, t.texte);
-        ASSERT_EQ(w.v->Annotation_Sous(p.x(), p.y()) >= 0, t.texte != "vide");
+                             : Pixel_De(w.v, texte);
+        ASSERT_EQ(w.v->Annotation_Sous(p.x(), p.y()) >= 0, texte != "vide");
         QTest::mouseClick(w.v, Qt::LeftButton, {}, p);
-        EXPECT_EQ(w.f.Text4->isVisible(), !t.montre.isEmpty());
-        EXPECT_TRUE(t.montre.isEmpty() || w.f.Text4->text() == t.montre) << w.f.Text4->text().toStdString();
-        EXPECT_TRUE(!t.pres || w.f.Text4->x() == Twips(p.x() * 15 + 100));
+        EXPECT_EQ(w.f.Text4->isVisible(), !montre.isEmpty());
+        EXPECT_TRUE(montre.isEmpty() || w.f.Text4->text() == montre) << w.f.Text4->text().toStdString();
+        EXPECT_TRUE(!pres || w.f.Text4->x() == Twips(p.x() * 15 + 100));
         EXPECT_TRUE(w.f.Text4->parentWidget()->rect().contains(w.f.Text4->geometry()));
     }
 }
