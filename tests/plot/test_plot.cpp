@@ -71,9 +71,8 @@ TEST_F(VisuPlotTest, EachSegmentIsPaintedInItsEndPointColourAndOffset200Hides) {
          {std::tuple{0, 50, Vert}, {100, 50, Rouge}, {100, 20, Bleu}, {200, 20, Bleu}, {300, 20, Vert}})
         c->Ajoute_Point(x, y, coul); // the first point's colour is never seen
     plot->Image();                   // lays out again with the data
-    EXPECT_TRUE(peint(50, 50, Rouge) && !peint(50, 50, Vert));
-    EXPECT_TRUE(peint(100, 35, Bleu, 0)); // the edge down
-    EXPECT_TRUE(peint(150, 20, Bleu) && peint(250, 20, Vert));
+    EXPECT_TRUE(peint(50, 50, Rouge) && !peint(50, 50, Vert) && peint(100, 35, Bleu, 0) /* the edge down */ &&
+                peint(150, 20, Bleu) && peint(250, 20, Vert));
     c->Decalage_Y(200);
     EXPECT_EQ(pixels(Rouge), 0);
 }
@@ -110,20 +109,18 @@ TEST_F(VisuPlotTest, HitTestMatchesWhereTextsArePainted) {
 }
 
 TEST_F(TraceTest, AjustAffSetsTheTimeWindowAndShifts) {
-    const struct {
-        bool etendue, distante;
-        const char* dlc;
-        int max, texte, champ;
-    } cas[] = {{0, 1, "8", 350, 0, -9},   {1, 1, "8", 400, -2, -9},  {0, 0, "", 350, 0, -9},
-               {1, 0, "", 500, -3, -10},  {0, 0, "2", 350, 0, -9},   {1, 0, "2", 500, -3, -10},
-               {0, 0, "3", 450, -4, -11}, {1, 0, "4", 600, -5, -12}, {0, 0, "5", 550, -4, -12},
-               {1, 0, "6", 700, -6, -14}, {0, 0, "7", 650, -5, -13}, {0, 0, "8", 650, -5, -13},
-               {1, 0, "8", 800, -7, -16}};
-    for (const auto& c : cas) {
-        SCOPED_TRACE(testing::Message() << c.etendue << c.distante << " DLC '" << c.dlc << "'");
-        regle(c.etendue, c.distante, c.dlc), f->Ajust_Aff();
+    const std::tuple<bool, bool, const char*, int, int, int> cas[] = {
+        // extended, remote, DLC; max X, shifts
+        {0, 1, "8", 350, 0, -9},   {1, 1, "8", 400, -2, -9},  {0, 0, "", 350, 0, -9},
+        {1, 0, "", 500, -3, -10},  {0, 0, "2", 350, 0, -9},   {1, 0, "2", 500, -3, -10},
+        {0, 0, "3", 450, -4, -11}, {1, 0, "4", 600, -5, -12}, {0, 0, "5", 550, -4, -12},
+        {1, 0, "6", 700, -6, -14}, {0, 0, "7", 650, -5, -13}, {0, 0, "8", 650, -5, -13},
+        {1, 0, "8", 800, -7, -16}};
+    for (const auto& [etendue, distante, dlc, max, texte, champ] : cas) {
+        SCOPED_TRACE(testing::Message() << etendue << distante << " DLC '" << dlc << "'");
+        regle(etendue, distante, dlc), f->Ajust_Aff();
         EXPECT_EQ(std::tuple(f->Visu_CAN->Min_X(), f->Visu_CAN->Max_X(), f->Decal_Texte, f->Decal_Champ),
-                  std::tuple(0., double(c.max), c.texte, c.champ));
+                  std::tuple(0., double(max), texte, champ));
     }
 }
 
