@@ -90,8 +90,8 @@ TEST_F(Couches, FrameDisplaysHideWithTheirCountsAndKeepBeingUpdated) {
 TEST_F(Couches, LegendAndBlackAndWhiteCommandsChangeEveryTextButTheCursor) {
     Dessine(); // legend off: every text at 450
     const QPointF curseur(can().Annotation_Item(0).x, can().Annotation_Item(0).y);
-    f->Aff_Bus->trigger(),
-        f->Aff_Bus->trigger(); // the bus shown with the legend off leaves the Idle text out
+    f->Aff_Bus->trigger();
+    f->Aff_Bus->trigger(); // the bus shown with the legend off leaves the Idle text out
     EXPECT_EQ(can().Annotation_Item(1).y, 450);
     f->Af_legend->trigger();
     EXPECT_TRUE(can().Annotation_Item(1).y == 26 && Textes_A(can(), 2, 90));
@@ -104,8 +104,8 @@ TEST_F(Couches, LegendAndBlackAndWhiteCommandsChangeEveryTextButTheCursor) {
     f->Aff_Bus->trigger();
     EXPECT_TRUE(can().Annotation_Item(1).y == 26 &&
                 QPointF(can().Annotation_Item(0).x, can().Annotation_Item(0).y) == curseur);
-    f->Masquer->trigger(),
-        f->Legend->trigger(); // the preference clears the plot; the next drawing follows it
+    f->Masquer->trigger();
+    f->Legend->trigger(); // the preference clears the plot; the next drawing follows it
     EXPECT_EQ(can().Nb_Annotations(), 0);
     Dessine();
     EXPECT_TRUE(can().Annotation_Item(1).y == 26 && Textes_A(can(), 2, 90));
