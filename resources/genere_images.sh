@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Draws the window's banner (759 x 187) and the program icon with ImageMagick.
-# The PNGs are committed; run this again only to change them.
+# The PNGs are committed; run this again only to change them. They are written with
+# 8 bits per channel: the window decodes the banner at every start, and a 16-bit PNG
+# costs several times as much to read.
 set -euo pipefail
 cd "$(dirname "$0")/images"
 gras=/usr/share/fonts/truetype/liberation/LiberationSans-Bold.ttf
@@ -31,7 +33,7 @@ convert -size 759x187 gradient:'#eaf1fb-#c9d9ef' \
   -annotate +340+44 'Simulation du bus CAN' \
   -font "$normal" -annotate +340+82 'trames 2.0A / 2.0B, arbitrage' \
   -fill none -stroke '#7d93b8' -strokewidth 3 -draw 'rectangle 1,1 757,185' \
-  bandeau.png
+  -depth 8 PNG24:bandeau.png
 
 # The icon: a dominant pulse on the two bus wires, on a blue tile. Drawn once at
 # 256 x 256 (installed as is for large views) and scaled down for the window.
@@ -40,5 +42,5 @@ convert -size 256x256 xc:none \
   -fill none -strokewidth 20 \
   -stroke '#ff5a4a' -draw 'stroke-linejoin round stroke-linecap round polyline 24,120 80,120 80,64 176,64 176,120 232,120' \
   -stroke '#7fb0ff' -draw 'stroke-linejoin round stroke-linecap round polyline 24,144 80,144 80,200 176,200 176,144 232,144' \
-  ../icons/varnel.png
-convert ../icons/varnel.png -resize 64x64 varnel.png
+  -depth 8 PNG32:../icons/varnel.png
+convert ../icons/varnel.png -resize 64x64 -depth 8 PNG32:varnel.png
