@@ -31,16 +31,9 @@ constexpr int LargeurBit = 450;
 constexpr int LargeurRTR = 800;
 constexpr int LargeurEtat = 1200;
 
-// A read-only grid whose cells fill it exactly: no headers of its own (row 0 and
-// column 0 play that part), no scroll bars, no selection, no editing.
+// Makes the cells fill the grid exactly. The window creates the grid read-only, without
+// headers of its own (row 0 and column 0 play that part), scroll bars or selection.
 void Prepare_Grille(QTableWidget* grille) {
-    grille->horizontalHeader()->hide();
-    grille->verticalHeader()->hide();
-    grille->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    grille->setSelectionMode(QAbstractItemView::NoSelection);
-    grille->setFocusPolicy(Qt::NoFocus);
-    grille->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    grille->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     grille->setCornerButtonEnabled(false);
     grille->setWordWrap(false);
     grille->setTextElideMode(Qt::ElideNone);
