@@ -1,5 +1,8 @@
 // varnel-trame: reads a frame from the command line, prints what the window shows
 // for it and optionally writes it as a VCD chronogram.
+#include <algorithm>
+#include <getopt.h>
+#include <optional>
 #include <sstream>
 
 #include "cli/varnel_trame.h"
@@ -17,13 +20,33 @@ struct Options {
     bool etendue = false;
     bool requete = false;
     bool aide = false;
-    bool dlcDonne = false;
-    std::string dlc;
-    bool vcdDonne = false;
-    std::string vcd;
-    bool debitDonne = false;
-    std::string debit;
+    std::optional<std::string> dlc;
+    std::optional<std::string> vcd;
+    std::optional<std::string> debit;
     std::vector<std::string> positionnels;
+};
+
+// Every option of the tool, in the order of --help: its long name, its letter (0 when it
+// has none), the name of its value in the help (nullptr when it takes none), its help
+// text, and the member of Options it sets. An option is added here and nowhere else.
+struct Definition {
+    const char* nom;
+    char lettre;
+    const char* valeur;
+    const char* aide;
+    bool Options::*drapeau;                     // for an option without value
+    std::optional<std::string> Options::*texte; // for an option with a value
+};
+
+const Definition Definitions[] = {
+    {"etendue", 'e', nullptr, "trame étendue (CAN 2.0B, identifiant de 8 chiffres hexadécimaux)",
+     &Options::etendue, nullptr},
+    {"requete", 'r', nullptr, "trame de requête (RTR récessif, aucun octet de données)", &Options::requete,
+     nullptr},
+    {"dlc", 'd', "N", "DLC, 0 à 8 (par défaut : le nombre d'octets donnés)", nullptr, &Options::dlc},
+    {"vcd", 0, "FICHIER", "écrit aussi la trame en VCD (chronogramme)", nullptr, &Options::vcd},
+    {"debit", 0, "N", "débit en bit/s du VCD (par défaut 500000)", nullptr, &Options::debit},
+    {"help", 'h', nullptr, "affiche cette aide", &Options::aide, nullptr},
 };
 
 // A refusal: the one line the user sees after "varnel-trame: ".
@@ -68,63 +91,72 @@ std::string Octets(size_t n) {
     return std::to_string(n) + (n > 1 ? " octets" : " octet");
 }
 
+// getopt_long's code for the long option Definitions[i] is CodeLong + i, above every letter.
+const int CodeLong = 256;
+
+std::string Nom_Option(int code) {
+    if (code >= CodeLong) return std::string("--") + Definitions[code - CodeLong].nom;
+    return std::string("-") + static_cast<char>(code);
+}
+
+// The refusal for what getopt_long did not accept: `code` is '?' or ':', `texte` the
+// argument it stopped at.
+Refus Refus_Option(int code, int option, const std::string& texte) {
+    if (code == ':') return {"l'option " + Nom_Option(option) + " attend une valeur"};
+    if (option >= CodeLong) return {"l'option " + Nom_Option(option) + " ne prend pas de valeur"};
+    if (option != 0) return {"option inconnue " + Cite(Nom_Option(option))};
+    // A long option: unknown, or the start of several names.
+    const std::string debut = texte.substr(2, texte.find('=') - 2);
+    std::string candidats;
+    for (const Definition& d : Definitions)
+        if (std::string(d.nom).compare(0, debut.size(), debut) == 0)
+            candidats += (candidats.empty() ? "--" : ", --") + std::string(d.nom);
+    if (candidats.find(',') != std::string::npos)
+        return {"option ambiguë " + Cite(texte.substr(0, texte.find('='))) + " (" + candidats + ")"};
+    return {"option inconnue " + Cite(texte)};
+}
+
 Options Lit_Options(const std::vector<std::string>& arguments) {
-    Options o;
-    auto valeur = [&](size_t& i, const std::string& nom) -> std::string {
-        if (i + 1 >= arguments.size()) throw Refus{"l'option " + nom + " attend une valeur"};
-        return arguments[++i];
-    };
-    bool finOptions = false;
-    for (size_t i = 0; i < arguments.size(); ++i) {
-        const std::string& a = arguments[i];
-        if (finOptions || a.size() < 2 || a[0] != '-') {
-            o.positionnels.push_back(a);
-            continue;
-        }
-        if (a == "--") {
-            finOptions = true;
-            continue;
-        }
-        if (a.compare(0, 2, "--") == 0) {
-            const size_t egal = a.find('=');
-            const std::string nom = a.substr(0, egal);
-            const bool attache = egal != std::string::npos;
-            const std::string val = attache ? a.substr(egal + 1) : std::string();
-            if (nom == "--etendue" || nom == "--requete" || nom == "--help") {
-                if (attache) throw Refus{"l'option " + nom + " ne prend pas de valeur"};
-                (nom == "--etendue" ? o.etendue : nom == "--requete" ? o.requete : o.aide) = true;
-            } else if (nom == "--dlc") {
-                o.dlc = attache ? val : valeur(i, nom);
-                o.dlcDonne = true;
-            } else if (nom == "--vcd") {
-                o.vcd = attache ? val : valeur(i, nom);
-                o.vcdDonne = true;
-            } else if (nom == "--debit") {
-                o.debit = attache ? val : valeur(i, nom);
-                o.debitDonne = true;
-            } else {
-                throw Refus{"option inconnue " + Cite(a)};
-            }
-            continue;
-        }
-        // Short options, possibly grouped ("-er"); -d takes the rest or the next word.
-        for (size_t j = 1; j < a.size(); ++j) {
-            const char c = a[j];
-            if (c == 'e') {
-                o.etendue = true;
-            } else if (c == 'r') {
-                o.requete = true;
-            } else if (c == 'h') {
-                o.aide = true;
-            } else if (c == 'd') {
-                o.dlc = (j + 1 < a.size()) ? a.substr(j + 1) : valeur(i, "-d");
-                o.dlcDonne = true;
-                break;
-            } else {
-                throw Refus{"option inconnue " + Cite(std::string("-") + c)};
-            }
-        }
+    // "-": every non-option comes back in its place as code 1 (so options may follow the
+    // identifier whatever POSIXLY_CORRECT says); ":": getopt prints nothing itself and
+    // tells a missing value (':') from an unknown option ('?').
+    std::string courtes = "-:";
+    std::vector<option> longues;
+    for (const Definition& d : Definitions) {
+        const int code = CodeLong + static_cast<int>(longues.size());
+        longues.push_back({d.nom, d.valeur ? required_argument : no_argument, nullptr, code});
+        if (d.lettre) courtes += d.valeur ? std::string{d.lettre, ':'} : std::string{d.lettre};
     }
+    longues.push_back({});
+
+    std::vector<std::string> copies{"varnel-trame"};
+    copies.insert(copies.end(), arguments.begin(), arguments.end());
+    std::vector<char*> argv;
+    for (std::string& a : copies) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    const int argc = static_cast<int>(copies.size());
+
+    Options o;
+    optind = 0; // a fresh scan: the tests run the tool many times in one process
+    opterr = 0;
+    for (int code; (code = getopt_long(argc, argv.data(), courtes.c_str(), longues.data(), nullptr)) != -1;) {
+        if (code == 1) {
+            o.positionnels.push_back(optarg);
+            continue;
+        }
+        if (code == '?' || code == ':') throw Refus_Option(code, optopt, argv[optind - 1]);
+        const Definition* d = &Definitions[0];
+        if (code >= CodeLong)
+            d += code - CodeLong;
+        else
+            while (d->lettre != code) ++d;
+        if (d->valeur)
+            o.*(d->texte) = optarg;
+        else
+            o.*(d->drapeau) = true;
+    }
+    // What follows "--".
+    for (int i = optind; i < argc; ++i) o.positionnels.push_back(argv[i]);
     return o;
 }
 
@@ -158,9 +190,9 @@ void Construit_Depuis(const Options& o, Trame& t, uint32_t& debit) {
     }
 
     uint32_t dlc = 0;
-    if (o.dlcDonne) {
-        if (!Lit_Entier(o.dlc, 8, dlc))
-            throw Refus{"le DLC doit être un nombre de 0 à 8, pas " + Cite(o.dlc)};
+    if (o.dlc) {
+        if (!Lit_Entier(*o.dlc, 8, dlc))
+            throw Refus{"le DLC doit être un nombre de 0 à 8, pas " + Cite(*o.dlc)};
     } else if (!o.requete) {
         if (octets.size() > 8)
             throw Refus{"trop d'octets de données: " + std::to_string(octets.size()) + " (8 au plus)"};
@@ -174,10 +206,10 @@ void Construit_Depuis(const Options& o, Trame& t, uint32_t& debit) {
                     std::to_string(octets.size()) + " donné" + (octets.size() > 1 ? "s" : "")};
 
     debit = DebitParDefaut;
-    if (o.debitDonne) {
-        if (!Lit_Entier(o.debit, DebitMax, debit) || debit == 0)
+    if (o.debit) {
+        if (!Lit_Entier(*o.debit, DebitMax, debit) || debit == 0)
             throw Refus{"le débit doit être un nombre entier de bit/s de 1 à 1000000000, pas " +
-                        Cite(o.debit)};
+                        Cite(*o.debit)};
     }
 
     const std::string texteDlc(1, static_cast<char>('0' + dlc));
@@ -199,16 +231,20 @@ std::string Description(const Options& o, const Trame& t) {
 } // namespace
 
 std::string Usage_Varnel_Trame() {
+    // One line per option, the help texts in one column.
+    auto gauche = [](const Definition& d) {
+        return std::string("--") + d.nom + (d.valeur ? std::string(" ") + d.valeur : "");
+    };
+    size_t largeur = 0;
+    for (const Definition& d : Definitions) largeur = std::max(largeur, gauche(d).size());
+    std::string options;
+    for (const Definition& d : Definitions)
+        options += std::string("  ") + (d.lettre ? std::string{'-', d.lettre, ','} : "   ") + " " +
+                   gauche(d) + std::string(largeur + 2 - gauche(d).size(), ' ') + d.aide + "\n";
     return "Usage: varnel-trame [options] IDENTIFIANT [OCTET ...]\n"
            "Affiche la trame CAN brute, son CRC, la trame stuffée et ses symboles.\n"
-           "\n"
-           "  -e, --etendue      trame étendue (CAN 2.0B, identifiant de 8 chiffres "
-           "hexadécimaux)\n"
-           "  -r, --requete      trame de requête (RTR récessif, aucun octet de données)\n"
-           "  -d, --dlc N        DLC, 0 à 8 (par défaut : le nombre d'octets donnés)\n"
-           "      --vcd FICHIER  écrit aussi la trame en VCD (chronogramme)\n"
-           "      --debit N      débit en bit/s du VCD (par défaut 500000)\n"
-           "  -h, --help         affiche cette aide\n"
+           "\n" +
+           options +
            "\n"
            "Identifiant standard : 3 chiffres hexadécimaux (000 à 7EF) ; octets : 2 chiffres "
            "chacun.\n"
@@ -226,11 +262,11 @@ int Varnel_Trame(const std::vector<std::string>& arguments, std::ostream& sortie
         uint32_t debit = DebitParDefaut;
         Construit_Depuis(o, t, debit);
 
-        if (o.vcdDonne) {
+        if (o.vcd) {
             const std::string raison =
-                Ecrit_Fichier(o.vcd, Texte_VCD(t.Trame_Stuffee, debit, Description(o, t)));
+                Ecrit_Fichier(*o.vcd, Texte_VCD(t.Trame_Stuffee, debit, Description(o, t)));
             if (!raison.empty())
-                throw Refus{"impossible d'écrire le fichier VCD " + Cite(o.vcd) + ": " + raison};
+                throw Refus{"impossible d'écrire le fichier VCD " + Cite(*o.vcd) + ": " + raison};
         }
         std::ostringstream texte;
         texte << "Trame brute: " << t.Trame_Bin << "\n"

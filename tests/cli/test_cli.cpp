@@ -6,9 +6,12 @@
 #include <functional>
 #include <map>
 #include <regex>
+#include <sstream>
 #include <string>
 #include <tuple>
 #include <vector>
+
+#include "cli/varnel_trame.h"
 
 // What a shell command line writes on its standard output.
 static std::string Shell(const std::string& ligne) {
@@ -85,6 +88,7 @@ TEST(Sortie, OptionsEtVCD) {
         {{"-r", "-d", "2", "123"}, 500000, "0 00100100011 1 000010   101010100110110 11 1111111"},
         {{"--requete", "--dlc", "8", "--etendue", "1abcdef0"}, 500000, r8},
         {{"-er", "-d", "3", "00000000"}, 500000, r3},
+        {{"--req", "--ete", "--dl=3", "00000000"}, 500000, r3}, // unambiguous abbreviations
     };
     for (auto [arguments, debit, brute] : cas) {
         SCOPED_TRACE(arguments[0] + " " + arguments[1]);
@@ -134,6 +138,11 @@ TEST(Refus, EntreesInvalides) {
         {{"123", "0g"}, "l'octet « 0g » n'est pas une valeur hexadécimale"},
         {{"-r", "123", "01"}, "une trame de requête ne porte aucun octet de données (1 octet donné)"},
         {{"-ex", "123"}, "option inconnue « -x »"},
+        {{"--foo=3", "123"}, "option inconnue « --foo=3 »"},
+        {{"--d=1", "123"}, "option ambiguë « --d » (--dlc, --debit)"},
+        {{"--etendue=1", "123"}, "l'option --etendue ne prend pas de valeur"},
+        {{"123", "--debit"}, "l'option --debit attend une valeur"},
+        {{"--", "-123"}, "l'identifiant « -123 » n'est pas une valeur hexadécimale"},
         {{"--debit=5e5", "123"},
          "le débit doit être un nombre entier de bit/s de 1 à 1000000000, pas « 5e5 »"},
         {{"123", "--vcd", absent},
@@ -146,6 +155,27 @@ TEST(Refus, EntreesInvalides) {
         EXPECT_EQ(Lance(arguments), "varnel-trame: " + message + "\n2\n");
         EXPECT_EQ(d.Fichiers(), 0);
     }
+}
+
+// In-process runs, one after the other: each parse starts afresh, options may follow the
+// identifier even under POSIXLY_CORRECT, and "--" ends the options.
+TEST(Options, AnalysesSuccessives) {
+    setenv("POSIXLY_CORRECT", "1", 1);
+    const std::pair<std::vector<std::string>, std::string> cas[] = {
+        {{"123", "-d", "1", "AB"}, "Nb bits: 51"},
+        {{"-d"}, "varnel-trame: l'option -d attend une valeur"},
+        {{"123", "-e"}, "varnel-trame: l'identifiant « 123 » a 3 chiffres hexadécimaux, il en faut 8"},
+        {{"-e", "--", "12345678"}, "Nb bits: 63"},
+        {{"-d", "0", "--", "123", "-d"}, "varnel-trame: l'octet « -d » n'est pas une valeur hexadécimale"},
+        {{"123"}, "Nb bits: 43"},
+    };
+    for (const auto& [arguments, debut] : cas) {
+        std::ostringstream sortie, erreurs;
+        varnel::Varnel_Trame(arguments, sortie, erreurs);
+        EXPECT_NE((sortie.str() + erreurs.str()).find(debut), std::string::npos)
+            << sortie.str() << erreurs.str();
+    }
+    unsetenv("POSIXLY_CORRECT");
 }
 
 // The CAN decoder of sigrok reads the VCD written by the program, without a warning.
