@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <getopt.h>
 #include <optional>
-#include <sstream>
 
 #include "cli/varnel_trame.h"
 #include "frame/trame.h"
+#include "frame/trame_fd.h"
 
 namespace varnel {
 
@@ -14,15 +14,20 @@ namespace {
 
 const char* const Prefixe = "varnel-trame: ";
 const uint32_t DebitParDefaut = 500000;
+const uint32_t DebitDonneesParDefaut = 2000000;
 const uint32_t DebitMax = 1000000000; // one bit must last at least 1 ns
 
 struct Options {
     bool etendue = false;
     bool requete = false;
     bool aide = false;
+    bool fd = false;
+    bool brs = false;
+    bool esi = false;
     std::optional<std::string> dlc;
     std::optional<std::string> vcd;
     std::optional<std::string> debit;
+    std::optional<std::string> debitDonnees;
     std::vector<std::string> positionnels;
 };
 
@@ -43,9 +48,17 @@ const Definition Definitions[] = {
      &Options::etendue, nullptr},
     {"requete", 'r', nullptr, "trame de requête (RTR récessif, aucun octet de données)", &Options::requete,
      nullptr},
-    {"dlc", 'd', "N", "DLC, 0 à 8 (par défaut : le nombre d'octets donnés)", nullptr, &Options::dlc},
+    {"dlc", 'd', "N",
+     "DLC, 0 à 8, avec --fd 0 à 15 ou un chiffre hexadécimal 0 à F (par défaut : le nombre d'octets "
+     "donnés)",
+     nullptr, &Options::dlc},
+    {"fd", 0, nullptr, "trame CAN FD (0 à 8, 12, 16, 20, 24, 32, 48 ou 64 octets)", &Options::fd, nullptr},
+    {"brs", 0, nullptr, "avec --fd : BRS récessif, phase de données au débit rapide", &Options::brs, nullptr},
+    {"esi", 0, nullptr, "avec --fd : ESI récessif, émetteur en erreur passive", &Options::esi, nullptr},
     {"vcd", 0, "FICHIER", "écrit aussi la trame en VCD (chronogramme)", nullptr, &Options::vcd},
-    {"debit", 0, "N", "débit en bit/s du VCD (par défaut 500000)", nullptr, &Options::debit},
+    {"debit", 0, "N", "débit (nominal) en bit/s du VCD (par défaut 500000)", nullptr, &Options::debit},
+    {"debit-donnees", 0, "N", "avec --fd : débit en bit/s de la phase de données (par défaut 2000000)",
+     nullptr, &Options::debitDonnees},
     {"help", 'h', nullptr, "affiche cette aide", &Options::aide, nullptr},
 };
 
@@ -160,10 +173,18 @@ Options Lit_Options(const std::vector<std::string>& arguments) {
     return o;
 }
 
-// Checks everything and builds the frame; throws a Refus at the first problem.
-void Construit_Depuis(const Options& o, Trame& t, uint32_t& debit) {
-    if (o.positionnels.empty()) throw Refus{"il manque l'identifiant (varnel-trame --help affiche l'aide)"};
+// The options that only make sense together.
+void Verifie_Combinaisons(const Options& o) {
+    if (!o.fd) {
+        const char* seule = o.brs ? "--brs" : o.esi ? "--esi" : o.debitDonnees ? "--debit-donnees" : nullptr;
+        if (seule) throw Refus{"l'option " + std::string(seule) + " ne s'emploie qu'avec --fd"};
+    } else if (o.requete) {
+        throw Refus{"une trame CAN FD n'a pas de forme requête: -r ne s'emploie pas avec --fd"};
+    }
+}
 
+RegleIdentifiant Lit_Identifiant(const Options& o) {
+    if (o.positionnels.empty()) throw Refus{"il manque l'identifiant (varnel-trame --help affiche l'aide)"};
     const std::string id = Majuscules(o.positionnels[0]);
     if (!Est_Hexa(id))
         throw Refus{"l'identifiant " + Cite(o.positionnels[0]) + " n'est pas une valeur hexadécimale"};
@@ -178,7 +199,11 @@ void Construit_Depuis(const Options& o, Trame& t, uint32_t& debit) {
         for (size_t p; (p = message.find("\r\n")) != std::string::npos;) message.replace(p, 2, " ");
         throw Refus{regle.Titre + ": " + message};
     }
+    return regle;
+}
 
+// The data bytes, in upper case.
+std::vector<std::string> Lit_Octets(const Options& o) {
     std::vector<std::string> octets(o.positionnels.begin() + 1, o.positionnels.end());
     for (std::string& octet : octets) {
         const std::string original = octet;
@@ -188,7 +213,37 @@ void Construit_Depuis(const Options& o, Trame& t, uint32_t& debit) {
             throw Refus{"l'octet " + Cite(original) + " doit avoir deux chiffres hexadécimaux, pas " +
                         std::to_string(octet.size())};
     }
+    return octets;
+}
 
+Refus Refus_Nombre_Octets(size_t dlc, size_t attendus, size_t donnes) {
+    return {"le DLC " + std::to_string(dlc) + " demande " + Octets(attendus) + " de données, " +
+            std::to_string(donnes) + " donné" + (donnes > 1 ? "s" : "")};
+}
+
+uint32_t Lit_Debit(const std::optional<std::string>& texte, uint32_t parDefaut, const std::string& nom) {
+    uint32_t debit = parDefaut;
+    if (texte && (!Lit_Entier(*texte, DebitMax, debit) || debit == 0))
+        throw Refus{nom + " doit être un nombre entier de bit/s de 1 à 1000000000, pas " + Cite(*texte)};
+    return debit;
+}
+
+// A frame as built from the arguments: the six lines, its bit times and a line about it
+// for the VCD.
+struct Resultat {
+    std::string lignes;
+    Transmission bits;
+    std::string description;
+};
+
+// The six lines, read from the same six texts the window shows.
+template <class T> std::string Six_Lignes(const T& t) {
+    return "Trame brute: " + t.Trame_Bin + "\n" + "Nb bits: " + t.Text1 + "\n" + "CRC: " + t.Champ_CRC +
+           "\n" + "Trame stuffée: " + t.Trame_Bin_Stuf + "\n" + "Nb bits stuffée: " + t.Text2 + "\n" +
+           "Symboles: " + t.TrameDR + "\n";
+}
+
+Resultat Classique(const Options& o, const RegleIdentifiant& regle, const std::vector<std::string>& octets) {
     uint32_t dlc = 0;
     if (o.dlc) {
         if (!Lit_Entier(*o.dlc, 8, dlc))
@@ -201,31 +256,46 @@ void Construit_Depuis(const Options& o, Trame& t, uint32_t& debit) {
     if (o.requete && !octets.empty())
         throw Refus{"une trame de requête ne porte aucun octet de données (" + Octets(octets.size()) +
                     " donné" + (octets.size() > 1 ? "s)" : ")")};
-    if (!o.requete && octets.size() != dlc)
-        throw Refus{"le DLC " + std::to_string(dlc) + " demande " + Octets(dlc) + " de données, " +
-                    std::to_string(octets.size()) + " donné" + (octets.size() > 1 ? "s" : "")};
+    if (!o.requete && octets.size() != dlc) throw Refus_Nombre_Octets(dlc, dlc, octets.size());
 
-    debit = DebitParDefaut;
-    if (o.debit) {
-        if (!Lit_Entier(*o.debit, DebitMax, debit) || debit == 0)
-            throw Refus{"le débit doit être un nombre entier de bit/s de 1 à 1000000000, pas " +
-                        Cite(*o.debit)};
-    }
-
+    Trame t;
     const std::string texteDlc(1, static_cast<char>('0' + dlc));
     t.Bits_ID = regle.Bits_ID;
     t.Bit_RTR = o.requete ? "1" : "0";
     t.Bits_Ctrl = "00" + Hexa_Bin(texteDlc);
     for (size_t k = 0; k < octets.size(); ++k) t.Bits_D[k] = Hexa_Bin(octets[k]);
     t.Construit_Trame(texteDlc, true);
+    return {Six_Lignes(t), Transmission_Classique(t),
+            std::string(o.etendue ? "trame etendue" : "trame standard") +
+                (o.requete ? " de requete" : " de donnees") + ", identifiant " +
+                Majuscules(o.positionnels[0]) + ", DLC " + std::to_string(dlc) + ", CRC " + t.Champ_CRC};
 }
 
-std::string Description(const Options& o, const Trame& t) {
-    std::string d = std::string(o.etendue ? "trame etendue" : "trame standard") +
-                    (o.requete ? " de requete" : " de donnees") + ", identifiant " +
-                    Majuscules(o.positionnels[0]) + ", DLC " + Bin_Num(t.Bits_Ctrl.substr(2)) + ", CRC " +
-                    t.Champ_CRC;
-    return d;
+Resultat FD(const Options& o, const RegleIdentifiant& regle, const std::vector<std::string>& octets) {
+    int dlc = DLC_FD(octets.size());
+    if (o.dlc) {
+        uint32_t n = 0;
+        const bool chiffre = o.dlc->size() == 1 && Est_Hexa(Majuscules(*o.dlc));
+        if (!Lit_Entier(*o.dlc, 15, n) && !chiffre)
+            throw Refus{"avec --fd, le DLC doit être un nombre de 0 à 15 ou un chiffre hexadécimal de 0 à F, "
+                        "pas " +
+                        Cite(*o.dlc)};
+        dlc = chiffre ? Val_Hexa(*o.dlc) : static_cast<int>(n);
+        const size_t attendus = static_cast<size_t>(Longueur_FD(dlc));
+        if (octets.size() != attendus)
+            throw Refus_Nombre_Octets(static_cast<size_t>(dlc), attendus, octets.size());
+    } else if (dlc < 0) {
+        throw Refus{"avec --fd, il faut 0 à 8, 12, 16, 20, 24, 32, 48 ou 64 octets de données, pas " +
+                    std::to_string(octets.size()) + " (ou le DLC avec -d)"};
+    }
+
+    SaisieFD s{regle.Bits_ID, o.brs, o.esi, dlc, {}};
+    for (const std::string& octet : octets) s.Octets.push_back(static_cast<uint8_t>(Val_Hexa(octet)));
+    TrameFD t = Construit_Trame_FD(s);
+    return {Six_Lignes(t), std::move(t.Bits),
+            std::string(o.etendue ? "trame FD etendue" : "trame FD standard") + ", identifiant " +
+                Majuscules(o.positionnels[0]) + ", DLC " + std::to_string(dlc) + ", BRS " +
+                (o.brs ? "1" : "0") + ", ESI " + (o.esi ? "1" : "0") + ", CRC " + t.Champ_CRC};
 }
 
 } // namespace
@@ -258,24 +328,32 @@ int Varnel_Trame(const std::vector<std::string>& arguments, std::ostream& sortie
             sortie << Usage_Varnel_Trame();
             return SortieOk;
         }
-        Trame t;
-        uint32_t debit = DebitParDefaut;
-        Construit_Depuis(o, t, debit);
+        Verifie_Combinaisons(o);
+        const RegleIdentifiant regle = Lit_Identifiant(o);
+        const std::vector<std::string> octets = Lit_Octets(o);
+        Resultat r = o.fd ? FD(o, regle, octets) : Classique(o, regle, octets);
+        const uint32_t debit = Lit_Debit(o.debit, DebitParDefaut, "le débit");
+        const uint32_t debitDonnees =
+            Lit_Debit(o.debitDonnees, DebitDonneesParDefaut, "le débit des données");
+        if (o.brs && debitDonnees < debit)
+            throw Refus{"le débit des données (" + std::to_string(debitDonnees) +
+                        " bit/s) doit être au moins le débit nominal (" + std::to_string(debit) + " bit/s)"};
 
         if (o.vcd) {
+            if (Unites_VCD(r.bits, debit, debitDonnees) == 0)
+                throw Refus{"les débits " + std::to_string(debit) + " et " + std::to_string(debitDonnees) +
+                            " bit/s ne s'écrivent pas exactement dans un VCD (un quart de bit doit durer un "
+                            "nombre entier de femtosecondes)"};
+            if (o.fd)
+                r.description += o.brs ? ", debits " + std::to_string(debit) + " / " +
+                                             std::to_string(debitDonnees) + " bit/s"
+                                       : ", debit " + std::to_string(debit) + " bit/s";
             const std::string raison =
-                Ecrit_Fichier(*o.vcd, Texte_VCD(t.Trame_Stuffee, debit, Description(o, t)));
+                Ecrit_Fichier(*o.vcd, Texte_VCD(r.bits, debit, debitDonnees, r.description));
             if (!raison.empty())
                 throw Refus{"impossible d'écrire le fichier VCD " + Cite(*o.vcd) + ": " + raison};
         }
-        std::ostringstream texte;
-        texte << "Trame brute: " << t.Trame_Bin << "\n"
-              << "Nb bits: " << t.Text1 << "\n"
-              << "CRC: " << t.Champ_CRC << "\n"
-              << "Trame stuffée: " << t.Trame_Bin_Stuf << "\n"
-              << "Nb bits stuffée: " << t.Text2 << "\n"
-              << "Symboles: " << t.TrameDR << "\n";
-        sortie << texte.str();
+        sortie << r.lignes;
         return SortieOk;
     } catch (const Refus& r) {
         erreurs << Prefixe << r.texte << "\n";
