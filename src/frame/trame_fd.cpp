@@ -85,8 +85,11 @@ TrameFD Construit_Trame_FD(const SaisieFD& s) {
     const int largeurCRC = crc21 ? 21 : 17;
 
     // The frame before stuffing, SOF .. last data bit, each bit with its field and name.
+    const size_t bits = 41 + 8 * octets + 4 + 21; // at most, before stuffing
     std::string brut;
+    brut.reserve(bits);
     std::vector<Position> positions;
+    positions.reserve(bits);
     auto bit = [&](char b, Champ champ, std::string nom = {}) {
         brut += b;
         positions.push_back({champ, std::move(nom)});
@@ -121,6 +124,8 @@ TrameFD Construit_Trame_FD(const SaisieFD& s) {
     // run. Not after the last bit before the CRC field: there the first fixed stuff bit
     // takes its place, and it is not counted.
     Emission e;
+    e.bits.reserve(bits + bits / 4 + 7);
+    e.symboles.reserve(bits + bits / 4 + 7);
     char precedent = 0;
     int egaux = 0;
     for (size_t i = 0; i < brut.size(); ++i) {
