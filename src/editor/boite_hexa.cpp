@@ -46,8 +46,6 @@ bool BoiteHexa::event(QEvent* e) {
     return QLineEdit::event(e);
 }
 
-// The character code the program's handler sees for this key, or -1 for keys that
-// keep their ordinary editing meaning without reaching the handler.
 int BoiteHexa::codeTouche(const QKeyEvent* e) {
     if (estRaccourciSimulation(e)) return e->key() == Qt::Key_P ? CodeCtrlP : CodeCtrlI;
     if (e->key() == Qt::Key_Backspace) return CodeRetour;

@@ -38,6 +38,7 @@ void Form1::Connecte_Editeur() {
     }
 
     connect(Champ_CRC, &QLineEdit::textChanged, this, [this] { Champ_CRC_Change(); });
+    Connecte_Editeur_FD();
 }
 
 void Form1::Identifiant_KeyPress(int& code) {
