@@ -200,6 +200,14 @@ TEST(Equivalence, StuffingEtCRCDeTexteQuelconque) {
         ancien::Calcul_CRC(reference);
         ASSERT_EQ(Resultats(nouveau), Resultats(reference)) << brute;
     }
+    // The most stuff bits a text can get, in objects that never held a longer one.
+    for (size_t longueur = 8; longueur <= 400; longueur += 8) {
+        Trame t, r;
+        t.Trame_Brute = r.Trame_Brute = std::string(longueur, '1');
+        t.Stuffe_Trame();
+        ancien::Stuffe_Trame(r);
+        ASSERT_EQ(Resultats(t), Resultats(r));
+    }
 }
 
 // The length a log line gets equals the length of the window's stuffed frame, for every
