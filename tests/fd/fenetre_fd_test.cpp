@@ -270,6 +270,20 @@ TEST(FD, ClassicAndBack) {
     w.Clique(f.CheckFD);
     w.Dlc("F");
     EXPECT_EQ(w.Textes(), fd);
+
+    // Fewer bytes in FD than the classic boxes held: back in classic, the frame is that of
+    // the boxes as a user would have typed them, nothing left of the bytes removed.
+    Fenetre moins, tape;
+    for (Fenetre* x : {&moins, &tape}) {
+        QTest::keyClicks(x->f.Identifiant, "123");
+        x->Dlc("3");
+    }
+    for (int k = 0; k < 3; ++k) QTest::keyClicks(moins.f.Data[k], Octets(1, 0xA0 + k));
+    moins.Clique(moins.f.CheckFD);
+    for (int i = 0; i < 3; ++i) QTest::keyClick(moins.f.DonneesFD, Qt::Key_Backspace);
+    moins.Clique(moins.f.CheckFD);
+    QTest::keyClicks(tape.f.Data[0], "A0"), QTest::keyClicks(tape.f.Data[1], "A");
+    EXPECT_EQ(moins.Textes(), tape.Textes());
 }
 
 // Where the test expects cell j of a drawn frame: nominal cells of 5, the data phase (after
