@@ -33,6 +33,17 @@ TEST_F(Editeur, DlcBoxRefusalsLoweringAndEmptying) {
     EXPECT_EQ(f->Trame_Bin->text(), DLC0);
 }
 
+// The CRC box follows the last data box shown, for every DLC, in both formats; none in a remote frame.
+TEST_F(Editeur, CrcBoxAfterTheDataBoxesForEveryDlc) {
+    const int gauche[] = {3800, 4300, 4660, 5000, 5360, 5760, 6100, 6460, 6800};
+    for (bool etendue : {false, true}) {
+        Saisit(etendue, false, "", "0");
+        for (int d = 0; d <= 8; ++d) Dlc(QString::number(d)), Attend_Boites(d, gauche[d]);
+        Clique(f->Check2);
+        Attend_Boites(0, 3800);
+    }
+}
+
 TEST_F(Editeur, KeyFilterOneDigitUpperCaseFullBoxAndNonHex) {
     Saisit(false, false, "123", "1", {"a"}); // lower-case keys are upper-cased
     EXPECT_EQ(f->Trame_Bin->text(), "0 00100100011 0 000001  010110111000001 11 1111111");
