@@ -11,10 +11,6 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
-inline void PrintTo(const QString& s, std::ostream* os) {
-    *os << '"' << s.toStdString() << '"';
-}
-
 namespace varnel {
 
 using Msgs = std::vector<QString>;

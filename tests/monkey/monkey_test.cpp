@@ -145,17 +145,32 @@ private:
             QKeyEvent appui(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, quoi);
             QApplication::sendEvent(b, &appui);
         } else {
+            // Editing keys, then every menu shortcut: those go to the menus and leave the box as it is.
             static const std::pair<Qt::Key, Qt::KeyboardModifiers> touches[] = {
                 {Qt::Key_Backspace, Qt::NoModifier}, {Qt::Key_Delete, Qt::NoModifier},
-                {Qt::Key_P, Qt::ControlModifier},    {Qt::Key_I, Qt::ControlModifier},
                 {Qt::Key_Tab, Qt::NoModifier},       {Qt::Key_Left, Qt::NoModifier},
                 {Qt::Key_Home, Qt::NoModifier},      {Qt::Key_End, Qt::NoModifier},
-                {Qt::Key_Return, Qt::NoModifier},    {Qt::Key_A, Qt::ControlModifier},
-                {Qt::Key_Z, Qt::ControlModifier},    {Qt::Key_X, Qt::ControlModifier},
+                {Qt::Key_Return, Qt::NoModifier},    {Qt::Key_Z, Qt::ControlModifier},
+                {Qt::Key_X, Qt::ControlModifier},    {Qt::Key_Left, Qt::ShiftModifier},
+                {Qt::Key_P, Qt::ControlModifier},    {Qt::Key_I, Qt::ControlModifier},
+                {Qt::Key_A, Qt::ControlModifier},    {Qt::Key_M, Qt::ControlModifier},
+                {Qt::Key_C, Qt::ControlModifier},    {Qt::Key_E, Qt::ControlModifier},
+                {Qt::Key_R, Qt::ControlModifier},    {Qt::Key_B, Qt::ControlModifier},
+                {Qt::Key_F1, Qt::NoModifier},        {Qt::Key_F2, Qt::NoModifier},
+                {Qt::Key_F3, Qt::NoModifier},        {Qt::Key_F4, Qt::NoModifier},
+                {Qt::Key_F1, Qt::ControlModifier},   {Qt::Key_F2, Qt::ControlModifier},
+                {Qt::Key_F3, Qt::ControlModifier},   {Qt::Key_F4, Qt::ControlModifier},
             };
-            const auto& t = touches[tire(int(std::size(touches)))];
+            const int i = tire(int(std::size(touches)));
+            const auto& t = touches[i];
             quoi = QKeySequence(t.first | t.second).toString();
+            const QString avant =
+                b->text() + '|' + b->selectedText() + '|' + QString::number(b->cursorPosition());
             QTest::keyClick(b, t.first, t.second);
+            const QString apres =
+                b->text() + '|' + b->selectedText() + '|' + QString::number(b->cursorPosition());
+            if (i >= 10 && b->isEnabled() && apres != avant)
+                faute_ = "the shortcut " + quoi + " edited " + b->objectName();
         }
         note(QString("touche %1 dans %2").arg(quoi, b->objectName()));
     }
@@ -243,6 +258,7 @@ private:
             f.Frame_Iden->isHidden() != trame || f.Frame_Arb->isHidden() != trame)
             return "visible areas do not match the mode";
         if (QApplication::activeModalWidget()) return "a modal dialog is left open";
+        if (!faute_.isEmpty()) return faute_;
 
         static const QRegularExpression hexa("^[0-9A-F]*$");
         for (BoiteHexa* b : boites_) {
@@ -310,6 +326,7 @@ private:
     QList<QPushButton*> boutons_;
     QList<QAction*> actions_;
     QStringList journal_;
+    QString faute_; // found while playing an event, reported by verifie()
     int joues_ = 0; // events played, the failing one included
 };
 
