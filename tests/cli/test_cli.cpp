@@ -73,31 +73,21 @@ TEST(Sortie, ExempleStandard123) {
 }
 
 // Options, DLC, bytes and remote frames give the expected raw frame. The VCD holds idle, the
-// stuffed frame, CRC delimiter, ACK slot (dominant on can_rx), ACK delimiter, EOF, idle.
+// stuffed frame, CRC delimiter, ACK slot (dominant on can_rx), ACK delimiter, EOF, idle; its
+// $comment names the format (s/e), the type (d/r), the identifier, the DLC and the CRC.
 TEST(Sortie, OptionsEtVCD) {
     const std::string ab = "0 00100100011 0 000001 10101011 110011001101111 11 1111111",
                       ef = "0 11111101111 0 000010 00000001 11111111 001100101110110 11 1111111",
                       r8 = "0 11010101111 11 001101111011110000 1 001000         011010010101101 11 1111111",
                       r3 = "0 00000000000 11 000000000000000000 1 000011    011111011100111 11 1111111";
-    const std::string d123 = "standard de donnees, identifiant 123, DLC 1, CRC 666F",
-                      d7ef = "standard de donnees, identifiant 7EF, DLC 2, CRC 1976";
     const std::tuple<std::vector<std::string>, double, std::string, std::string> cas[] = {
-        {{"123", "ab"}, 500000, ab, d123},
-        {{"-d", "1", "123", "AB", "--debit", "125000"}, 125000, ab, d123},
-        {{"--dlc=2", "7ef", "01", "ff", "--debit=300000"}, 300000, ef, d7ef},
-        {{"-d2", "7EF", "01", "FF", "--debit", "1000000000"}, 1e9, ef, d7ef},
-        {{"-r", "-d", "2", "123"},
-         500000,
-         "0 00100100011 1 000010   101010100110110 11 1111111",
-         "standard de requete, identifiant 123, DLC 2, CRC 5536"},
-        {{"--requete", "--dlc", "8", "--etendue", "1abcdef0"},
-         500000,
-         r8,
-         "etendue de requete, identifiant 1ABCDEF0, DLC 8, CRC 34AD"},
-        {{"-er", "-d", "3", "00000000"},
-         500000,
-         r3,
-         "etendue de requete, identifiant 00000000, DLC 3, CRC 3EE7"},
+        {{"123", "ab"}, 500000, ab, "sd 123 1"},
+        {{"-d", "1", "123", "AB", "--debit", "125000"}, 125000, ab, "sd 123 1"},
+        {{"--dlc=2", "7ef", "01", "ff", "--debit=300000"}, 300000, ef, "sd 7EF 2"},
+        {{"-d2", "7EF", "01", "FF", "--debit", "1000000000"}, 1e9, ef, "sd 7EF 2"},
+        {{"-r", "-d", "2", "123"}, 5e5, "0 00100100011 1 000010   101010100110110 11 1111111", "sr 123 2"},
+        {{"--requete", "--dlc", "8", "--etendue", "1abcdef0"}, 5e5, r8, "er 1ABCDEF0 8"},
+        {{"-er", "-d", "3", "00000000"}, 5e5, r3, "er 00000000 3"},
     };
     for (auto [arguments, debit, brute, commentaire] : cas) {
         SCOPED_TRACE(arguments[0] + " " + arguments[1]);
@@ -107,6 +97,10 @@ TEST(Sortie, OptionsEtVCD) {
         arguments.insert(arguments.end(), {"--vcd", f});
         const std::string r = Lance(arguments);
         ASSERT_EQ(r.rfind("\n0\n"), r.size() - 3) << r;
+        commentaire = std::string("trame ") + (commentaire[0] == 'e' ? "etendue" : "standard") +
+                      (commentaire[1] == 'r' ? " de requete" : " de donnees") + ", identifiant " +
+                      commentaire.substr(3, commentaire.rfind(' ') - 3) + ", DLC " + commentaire.back() +
+                      ", CRC " + Champ(r, "CRC");
         EXPECT_EQ(Champ(r, "Trame brute"), brute);
         EXPECT_EQ(d.Fichiers(), 1);
 
@@ -115,7 +109,7 @@ TEST(Sortie, OptionsEtVCD) {
             std::string(11, '1') + stuffee.substr(0, stuffee.size() - 9) + std::string(13, '1');
         const std::string rx = tx.substr(0, tx.size() - 12) + "0" + std::string(11, '1');
         const std::map<std::string, std::string> attendu = {
-            {"$timescale", "1 ns"}, {"$comment", "trame " + commentaire}, {"can_tx", tx}, {"can_rx", rx}};
+            {"$timescale", "1 ns"}, {"$comment", commentaire}, {"can_tx", tx}, {"can_rx", rx}};
         EXPECT_EQ(Relit(f, 1e9 / debit), attendu);
     }
 }
@@ -158,30 +152,27 @@ TEST(Refus, EntreesInvalides) {
     Dossier d;
     const std::string absent = (d.chemin / "absent" / "f.vcd").string(),
                       a = "Valeur non conforme à la norme CAN2.0A: ",
+                      b = "Valeur non conforme à la norme CAN2.0B: ",
+                      sept =
+                          "Les 7 bits de poids fort de l'identifiant ne doivent pas être tous récessifs! Au "
+                          "moins 1 doit être un bit dominant.",
                       debit = "le débit doit être un nombre entier de bit/s de 1 à 1000000000, pas ";
+    const auto chiffres = [](const std::string& id, bool etendue) {
+        return "l'identifiant « " + id + " » a " + std::to_string(id.size()) +
+               " chiffres hexadécimaux, il en faut " +
+               (etendue ? "8 en trame étendue" : "3 en trame standard (-e pour étendue)");
+    };
     const std::pair<std::vector<std::string>, std::string> cas[] = {
         {{}, "il manque l'identifiant (varnel-trame --help affiche l'aide)"},
         {{"12G"}, "l'identifiant « 12G » n'est pas une valeur hexadécimale"},
-        {{"-e", "1234567"},
-         "l'identifiant « 1234567 » a 7 chiffres hexadécimaux, il en faut 8 en trame étendue"},
-        {{"-e", "123456789"},
-         "l'identifiant « 123456789 » a 9 chiffres hexadécimaux, il en faut 8 en trame étendue"},
-        {{"12"},
-         "l'identifiant « 12 » a 2 chiffres hexadécimaux, il en faut 3 en trame standard (-e pour étendue)"},
-        {{"1234"},
-         "l'identifiant « 1234 » a 4 chiffres hexadécimaux, il en faut 3 en trame standard (-e pour "
-         "étendue)"},
-        {{"7F0"},
-         a + "Les 7 bits de poids fort de l'identifiant ne doivent pas être tous "
-             "récessifs! Au moins 1 doit être un bit dominant."},
+        {{"-e", "1234567"}, chiffres("1234567", true)},
+        {{"-e", "123456789"}, chiffres("123456789", true)},
+        {{"12"}, chiffres("12", false)},
+        {{"1234"}, chiffres("1234", false)},
+        {{"7F0"}, a + sept},
         {{"800"}, a + "En mode standard, la longueur du champ identifiant est de 11 bits!"},
-        {{"-e", "1FC00000"},
-         "Valeur non conforme à la norme CAN2.0B: Les 7 bits de poids fort de l'identifiant ne doivent pas "
-         "être "
-         "tous récessifs! Au moins 1 doit être un bit dominant."},
-        {{"-e", "20000000"},
-         "Valeur non conforme à la norme CAN2.0B: En mode étendu, la longueur du champ identifiant "
-         "est de 29 bits!"},
+        {{"-e", "1FC00000"}, b + sept},
+        {{"-e", "20000000"}, b + "En mode étendu, la longueur du champ identifiant est de 29 bits!"},
         {{"-d", "9", "123"}, "le DLC doit être un nombre de 0 à 8, pas « 9 »"},
         {{"-d", "-1", "123"}, "le DLC doit être un nombre de 0 à 8, pas « -1 »"},
         {{"123", "-d"}, "l'option -d attend une valeur"},

@@ -146,30 +146,18 @@ private:
             QApplication::sendEvent(b, &appui);
         } else {
             // Editing keys, then every menu shortcut: those go to the menus and leave the box as it is.
-            static const std::pair<Qt::Key, Qt::KeyboardModifiers> touches[] = {
-                {Qt::Key_Backspace, Qt::NoModifier}, {Qt::Key_Delete, Qt::NoModifier},
-                {Qt::Key_Tab, Qt::NoModifier},       {Qt::Key_Left, Qt::NoModifier},
-                {Qt::Key_Home, Qt::NoModifier},      {Qt::Key_End, Qt::NoModifier},
-                {Qt::Key_Return, Qt::NoModifier},    {Qt::Key_Z, Qt::ControlModifier},
-                {Qt::Key_X, Qt::ControlModifier},    {Qt::Key_Left, Qt::ShiftModifier},
-                {Qt::Key_P, Qt::ControlModifier},    {Qt::Key_I, Qt::ControlModifier},
-                {Qt::Key_A, Qt::ControlModifier},    {Qt::Key_M, Qt::ControlModifier},
-                {Qt::Key_C, Qt::ControlModifier},    {Qt::Key_E, Qt::ControlModifier},
-                {Qt::Key_R, Qt::ControlModifier},    {Qt::Key_B, Qt::ControlModifier},
-                {Qt::Key_F1, Qt::NoModifier},        {Qt::Key_F2, Qt::NoModifier},
-                {Qt::Key_F3, Qt::NoModifier},        {Qt::Key_F4, Qt::NoModifier},
-                {Qt::Key_F1, Qt::ControlModifier},   {Qt::Key_F2, Qt::ControlModifier},
-                {Qt::Key_F3, Qt::ControlModifier},   {Qt::Key_F4, Qt::ControlModifier},
+            static const QList<QKeySequence> touches = QKeySequence::listFromString(
+                "Backspace; Del; Tab; Left; Home; End; Return; Ctrl+Z; Ctrl+X; Shift+Left; Ctrl+P; Ctrl+I; "
+                "Ctrl+A; Ctrl+M; Ctrl+C; Ctrl+E; Ctrl+R; Ctrl+B; F1; F2; F3; F4; Ctrl+F1; Ctrl+F2; Ctrl+F3; "
+                "Ctrl+F4");
+            const int i = tire(int(touches.size()));
+            quoi = touches[i].toString();
+            const auto saisie = [b] {
+                return b->text() + '|' + b->selectedText() + QString::number(b->cursorPosition());
             };
-            const int i = tire(int(std::size(touches)));
-            const auto& t = touches[i];
-            quoi = QKeySequence(t.first | t.second).toString();
-            const QString avant =
-                b->text() + '|' + b->selectedText() + '|' + QString::number(b->cursorPosition());
-            QTest::keyClick(b, t.first, t.second);
-            const QString apres =
-                b->text() + '|' + b->selectedText() + '|' + QString::number(b->cursorPosition());
-            if (i >= 10 && b->isEnabled() && apres != avant)
+            const QString avant = saisie();
+            QTest::keySequence(b, touches[i]);
+            if (i >= 10 && b->isEnabled() && saisie() != avant)
                 faute_ = "the shortcut " + quoi + " edited " + b->objectName();
         }
         note(QString("touche %1 dans %2").arg(quoi, b->objectName()));
