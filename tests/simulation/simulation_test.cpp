@@ -182,7 +182,7 @@ TEST(Simulation, EachTraceCellByCell) {
         SCOPED_TRACE(s.identifiant.toStdString());
         Fenetre w(s, false);
         w.f.Instantanne->trigger();
-        const double ack = 5 * (emet.size() - 8); // end of the ACK slot
+        const double ack = 5. * double(emet.size() - 8); // end of the ACK slot
         QString bus = emet, recep(emet.size(), 'R');
         bus[emet.size() - 9] = recep[emet.size() - 9] = 'D';
         const std::tuple<Courbe*, double, double, int, QString> traces[] = {
