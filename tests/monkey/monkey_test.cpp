@@ -145,7 +145,8 @@ private:
             QKeyEvent appui(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, quoi);
             QApplication::sendEvent(b, &appui);
         } else {
-            // Editing keys, then every menu shortcut: those go to the menus and leave the box as it is.
+            // Ten editing keys, then every menu shortcut: those go to the menus and leave the box as it is.
+            constexpr int PremierRaccourci = 10;
             static const QList<QKeySequence> touches = QKeySequence::listFromString(
                 "Backspace; Del; Tab; Left; Home; End; Return; Ctrl+Z; Ctrl+X; Shift+Left; Ctrl+P; Ctrl+I; "
                 "Ctrl+A; Ctrl+M; Ctrl+C; Ctrl+E; Ctrl+R; Ctrl+B; F1; F2; F3; F4; Ctrl+F1; Ctrl+F2; Ctrl+F3; "
@@ -157,7 +158,7 @@ private:
             };
             const QString avant = saisie();
             QTest::keySequence(b, touches[i]);
-            if (i >= 10 && b->isEnabled() && saisie() != avant)
+            if (i >= PremierRaccourci && b->isEnabled() && saisie() != avant)
                 faute_ = "the shortcut " + quoi + " edited " + b->objectName();
         }
         note(QString("touche %1 dans %2").arg(quoi, b->objectName()));
