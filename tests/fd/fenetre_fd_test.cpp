@@ -21,10 +21,6 @@
 
 #include <cmath>
 
-inline void PrintTo(const QString& s, std::ostream* os) {
-    *os << '"' << s.toStdString() << '"';
-}
-
 namespace varnel {
 namespace {
 
