@@ -580,6 +580,18 @@ const char* Nom_Etat(EtatErreur etat) {
     }
 }
 
+std::string Texte_Evenement(const Evenement& e) {
+    const std::string bit = std::to_string(e.bit);
+    switch (e.sorte) {
+    case Evenement::Sorte::Erreur:
+        return std::string("Erreur: ") + Nom_Erreur(e.type) + ", " + Nom_Noeud(e.noeud) +
+               ", drapeau au bit " + bit;
+    case Evenement::Sorte::ArbitragePerdu:
+        return std::string("Arbitrage perdu: ") + Nom_Noeud(e.noeud) + " au bit " + bit;
+    default: return std::string("Surcharge: ") + Nom_Noeud(e.noeud) + ", drapeau au bit " + bit;
+    }
+}
+
 EtatErreur Etat_Selon(int tec, int rec) {
     if (tec >= 256) return EtatErreur::BusOff;
     return tec >= 128 || rec >= 128 ? EtatErreur::Passif : EtatErreur::Actif;
@@ -589,7 +601,7 @@ Deroulement Simule_Bus(const Transmission& trame, const Perturbation& perturbati
                        const ConditionsBus& conditions) {
     using S = Perturbation::Sorte;
     Deroulement d;
-    const int tentatives = std::max(1, conditions.tentatives);
+    const int tentatives = std::clamp(conditions.tentatives, 1, TentativesMax);
     std::array<NoeudCAN, NbNoeuds> noeuds = {
         NoeudCAN(NoeudEmetteur, &trame, tentatives, {conditions.tec, 0, EtatErreur::Actif}, &d.evenements),
         NoeudCAN(NoeudRecepteur1, nullptr, 0, {0, conditions.rec, EtatErreur::Actif}, &d.evenements),
@@ -600,7 +612,7 @@ Deroulement Simule_Bus(const Transmission& trame, const Perturbation& perturbati
     const bool unBit = perturbation.sorte == S::Bus || perturbation.sorte == S::Emetteur ||
                        perturbation.sorte == S::Recepteur;
     // Far beyond any run: each attempt with its error and overload frames stays well below it.
-    const size_t limite = (trame.size() + 200) * static_cast<size_t>(tentatives + 1) + 1000;
+    const size_t limite = (trame.size() + 200) * (static_cast<size_t>(tentatives) + 1) + 1000;
 
     for (int t = 0;; ++t) {
         std::array<char, NbNoeuds> niveaux = {'1', '1', '1'};

@@ -78,9 +78,13 @@ struct Perturbation {
     int bit = 0;
 };
 
+// Attempts a run allows at most: each one is a frame and an error frame, and an error-passive
+// transmitter that nobody acknowledges would try for ever.
+inline constexpr int TentativesMax = 1000;
+
 // How the run starts and when the transmitter gives up.
 struct ConditionsBus {
-    int tentatives = 2; // transmission attempts at most (1 or more); also stops at the first success
+    int tentatives = 2; // attempts at most, 1 to TentativesMax; the run also stops at the first success
     int tec = 0;        // the transmitter's TEC
     int rec = 0;        // the REC of both receivers
 };
@@ -98,6 +102,10 @@ struct Evenement {
         return sorte == e.sorte && type == e.type && noeud == e.noeud && bit == e.bit;
     }
 };
+
+// The event as a line of text: "Erreur: erreur de CRC, récepteur 1, drapeau au bit 55",
+// "Arbitrage perdu: émetteur au bit 3", "Surcharge: récepteur 2, drapeau au bit 63".
+std::string Texte_Evenement(const Evenement& e);
 
 // A whole run, from the first SOF to the end of the intermission after the last frame or error
 // frame: the run ends at the first bit time after which every node is idle (or bus off) and

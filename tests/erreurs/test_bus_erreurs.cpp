@@ -66,11 +66,7 @@ static Evenement Err(T type, int noeud, int bit) {
 
 static std::string Texte(const std::vector<Evenement>& ev) {
     std::string s;
-    for (const Evenement& e : ev)
-        s += (e.sorte == Sorte::Erreur           ? Nom_Erreur(e.type)
-              : e.sorte == Sorte::ArbitragePerdu ? "arbitrage perdu"
-                                                 : "surcharge") +
-             std::string(", ") + Nom_Noeud(e.noeud) + " " + std::to_string(e.bit) + "; ";
+    for (const Evenement& e : ev) s += Texte_Evenement(e) + "\n";
     return s;
 }
 
