@@ -5,6 +5,7 @@
 #include "editor/boite_hexa.h"
 #include "frame/bus_erreurs.h"
 #include "frame/trame.h"
+#include "frame/trame_fd.h"
 #include "plateforme_factice.h"
 #include "simulation/visu_plot.h"
 
@@ -145,6 +146,16 @@ void EngineErrorRunWithRetransmission(benchmark::State& state) {
 }
 BENCHMARK(EngineErrorRunWithRetransmission);
 
+// The longest CAN FD frame: extended, 64 bytes, as many stuff bits as the fields allow;
+// texts and bit times.
+void EngineLongestFDFrame(benchmark::State& state) {
+    const SaisieFD s{Regle_Identifiant(IdentifiantLong, true).Bits_ID, true, false, 15,
+                     std::vector<uint8_t>(64, static_cast<uint8_t>(Val_Hexa(OctetLong)))};
+    for (auto _ : state) benchmark::DoNotOptimize(Construit_Trame_FD(s));
+    state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(EngineLongestFDFrame);
+
 // Collects each benchmark's mean real time to print the ratios after the table.
 class Rapport : public benchmark::ConsoleReporter {
 public:
@@ -188,5 +199,8 @@ int main(int argc, char** argv) {
     if (t.count("EngineLongestFrame"))
         std::printf("%-58s %6.0f\n", "engine: longest frames computed per second",
                     1e9 / t["EngineLongestFrame"]);
+    if (t.count("EngineLongestFDFrame"))
+        std::printf("%-58s %6.0f\n", "engine: longest FD frames (64 bytes) computed per second",
+                    1e9 / t["EngineLongestFDFrame"]);
     return 0;
 }

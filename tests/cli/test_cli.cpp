@@ -1,64 +1,17 @@
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <map>
 #include <regex>
+#include <sstream>
 #include <string>
 #include <tuple>
 #include <vector>
 
-// What a shell command line writes on its standard output.
-static std::string Shell(const std::string& ligne) {
-    std::string sortie;
-    FILE* f = popen(ligne.c_str(), "r");
-    for (int c; (c = fgetc(f)) != EOF;) sortie += static_cast<char>(c);
-    pclose(f);
-    return sortie;
-}
-
-// Runs varnel-trame: what it writes on stdout and stderr, then its exit status on a last line.
-static std::string Lance(const std::vector<std::string>& arguments) {
-    std::string ligne = VARNEL_BUILD_DIR "/varnel-trame";
-    for (const std::string& a : arguments) ligne += " '" + a + "'";
-    return Shell(ligne + " 2>&1; echo $?");
-}
-
-struct Dossier {
-    std::string modele = (std::filesystem::temp_directory_path() / "varnel-essai-XXXXXX").string();
-    const std::filesystem::path chemin = mkdtemp(modele.data());
-    ~Dossier() { std::filesystem::remove_all(chemin); }
-    long Fichiers() const { return std::distance(std::filesystem::directory_iterator(chemin), {}); }
-};
-
-static std::string Champ(const std::string& sortie, const std::string& nom) {
-    const size_t debut = sortie.find(nom + ": ") + nom.size() + 2;
-    return sortie.substr(debut, sortie.find('\n', debut) - debut);
-}
-
-// Reads a VCD back: its $timescale, and each signal sampled in the middle of every bit.
-static std::map<std::string, std::string> Relit(const std::string& chemin, double bit) {
-    std::map<std::string, std::string> noms, bits; // identifier code -> signal name
-    std::map<std::string, std::map<double, char, std::greater<>>> changements; // latest first
-    double t = 0;
-    std::ifstream in(chemin);
-    for (std::string mot, type, largeur, code; in >> mot;) {
-        if (mot == "$timescale")
-            for (std::string m; in >> m && m != "$end";) bits[mot] += (bits[mot].empty() ? "" : " ") + m;
-        else if (mot == "$var" && in >> type >> largeur >> code)
-            in >> noms[code];
-        else if (mot[0] == '#')
-            t = std::stod(mot.substr(1));
-        else if ((mot[0] == '0' || mot[0] == '1') && noms.count(mot.substr(1)))
-            changements[noms[mot.substr(1)]][t] = mot[0];
-    }
-    for (const auto& [nom, c] : changements)
-        for (double milieu = bit / 2; milieu < t; milieu += bit)
-            bits[nom] += c.lower_bound(milieu) == c.end() ? 'x' : c.lower_bound(milieu)->second;
-    return bits;
-}
+#include "cli/varnel_trame.h"
+#include "outils.h"
 
 TEST(Sortie, ExempleStandard123) {
     EXPECT_EQ(Lance({"123"}), "Trame brute: 0 00100100011 0 000000 110100001011000 11 1111111\n"
@@ -85,6 +38,7 @@ TEST(Sortie, OptionsEtVCD) {
         {{"-r", "-d", "2", "123"}, 500000, "0 00100100011 1 000010   101010100110110 11 1111111"},
         {{"--requete", "--dlc", "8", "--etendue", "1abcdef0"}, 500000, r8},
         {{"-er", "-d", "3", "00000000"}, 500000, r3},
+        {{"--req", "--ete", "--dl=3", "00000000"}, 500000, r3}, // unambiguous abbreviations
     };
     for (auto [arguments, debit, brute] : cas) {
         SCOPED_TRACE(arguments[0] + " " + arguments[1]);
@@ -134,6 +88,34 @@ TEST(Refus, EntreesInvalides) {
         {{"123", "0g"}, "l'octet « 0g » n'est pas une valeur hexadécimale"},
         {{"-r", "123", "01"}, "une trame de requête ne porte aucun octet de données (1 octet donné)"},
         {{"-ex", "123"}, "option inconnue « -x »"},
+        {{"--foo=3", "123"}, "option inconnue « --foo=3 »"},
+        {{"--d=1", "123"}, "option ambiguë « --d » (--dlc, --debit, --debit-donnees)"},
+        {{"--e", "123"}, "option ambiguë « --e » (--etendue, --esi)"},
+        // CAN FD
+        {{"--brs", "123"}, "l'option --brs ne s'emploie qu'avec --fd"},
+        {{"123", "--esi"}, "l'option --esi ne s'emploie qu'avec --fd"},
+        {{"--debit-donnees", "4000000", "-e", "12345678"},
+         "l'option --debit-donnees ne s'emploie qu'avec --fd"},
+        {{"--fd", "-r", "123"}, "une trame CAN FD n'a pas de forme requête: -r ne s'emploie pas avec --fd"},
+        {{"--fd", "-d", "16", "123"},
+         "avec --fd, le DLC doit être un nombre de 0 à 15 ou un chiffre hexadécimal de 0 à F, pas « 16 »"},
+        {{"--fd", "-d", "0x1", "123"},
+         "avec --fd, le DLC doit être un nombre de 0 à 15 ou un chiffre hexadécimal de 0 à F, pas « 0x1 »"},
+        {{"--fd", "123", "00", "11", "22", "33", "44", "55", "66", "77", "88"},
+         "avec --fd, il faut 0 à 8, 12, 16, 20, 24, 32, 48 ou 64 octets de données, pas 9 (ou le DLC avec "
+         "-d)"},
+        {{"--fd", "-d", "a", "123", "01"}, "le DLC 10 demande 16 octets de données, 1 donné"},
+        {{"--fd", "-d", "9", "123"}, "le DLC 9 demande 12 octets de données, 0 donné"},
+        {{"--fd", "--debit-donnees", "2e6", "123"},
+         "le débit des données doit être un nombre entier de bit/s de 1 à 1000000000, pas « 2e6 »"},
+        {{"--fd", "--brs", "--debit", "4000000", "123"},
+         "le débit des données (2000000 bit/s) doit être au moins le débit nominal (4000000 bit/s)"},
+        {{"--fd", "--brs", "--debit-donnees", "3000000", "123"},
+         "les débits 500000 et 3000000 bit/s ne s'écrivent pas exactement dans un VCD (un quart de bit doit "
+         "durer un nombre entier de femtosecondes)"},
+        {{"--etendue=1", "123"}, "l'option --etendue ne prend pas de valeur"},
+        {{"123", "--debit"}, "l'option --debit attend une valeur"},
+        {{"--", "-123"}, "l'identifiant « -123 » n'est pas une valeur hexadécimale"},
         {{"--debit=5e5", "123"},
          "le débit doit être un nombre entier de bit/s de 1 à 1000000000, pas « 5e5 »"},
         {{"123", "--vcd", absent},
@@ -146,6 +128,27 @@ TEST(Refus, EntreesInvalides) {
         EXPECT_EQ(Lance(arguments), "varnel-trame: " + message + "\n2\n");
         EXPECT_EQ(d.Fichiers(), 0);
     }
+}
+
+// In-process runs, one after the other: each parse starts afresh, options may follow the
+// identifier even under POSIXLY_CORRECT, and "--" ends the options.
+TEST(Options, AnalysesSuccessives) {
+    setenv("POSIXLY_CORRECT", "1", 1);
+    const std::pair<std::vector<std::string>, std::string> cas[] = {
+        {{"123", "-d", "1", "AB"}, "Nb bits: 51"},
+        {{"-d"}, "varnel-trame: l'option -d attend une valeur"},
+        {{"123", "-e"}, "varnel-trame: l'identifiant « 123 » a 3 chiffres hexadécimaux, il en faut 8"},
+        {{"-e", "--", "12345678"}, "Nb bits: 63"},
+        {{"-d", "0", "--", "123", "-d"}, "varnel-trame: l'octet « -d » n'est pas une valeur hexadécimale"},
+        {{"123"}, "Nb bits: 43"},
+    };
+    for (const auto& [arguments, debut] : cas) {
+        std::ostringstream sortie, erreurs;
+        varnel::Varnel_Trame(arguments, sortie, erreurs);
+        EXPECT_NE((sortie.str() + erreurs.str()).find(debut), std::string::npos)
+            << sortie.str() << erreurs.str();
+    }
+    unsetenv("POSIXLY_CORRECT");
 }
 
 // The CAN decoder of sigrok reads the VCD written by the program, without a warning.
