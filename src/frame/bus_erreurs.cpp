@@ -1,5 +1,6 @@
 // The three-node bus: each node runs a CAN controller's protocol, one bit time at a time.
 #include "frame/bus_erreurs.h"
+#include "frame/trame_fd.h"
 
 #include <algorithm>
 
@@ -11,12 +12,19 @@ char Inverse(char b) {
     return b == '0' ? '1' : '0';
 }
 
-// The CRC-15 register after one more bit (polynomial 0x4599, x^15 left out, start at 0).
-// Fed the frame and then its own CRC, the register comes back to 0.
-uint16_t Pas_CRC15(uint16_t reg, char bit) {
-    const bool suivant = (bit == '1') != (((reg >> 14) & 1) != 0);
-    reg = static_cast<uint16_t>((reg << 1) & 0x7FFF);
-    return suivant ? static_cast<uint16_t>(reg ^ 0x4599) : reg;
+// A CRC register after one more bit: CRC-15 (0x4599), CRC-17 (0x1685B) or CRC-21 (0x102899),
+// the top term left out. Fed a frame and then its own CRC, the register comes back to 0.
+struct Polynome {
+    int largeur;
+    uint32_t valeur;
+    uint32_t depart; // the classic CRC starts at 0, the CAN FD ones at 1 followed by zeros
+};
+const Polynome CRC15{15, 0x4599, 0}, CRC17{17, 0x1685B, 1u << 16}, CRC21{21, 0x102899, 1u << 20};
+
+uint32_t Pas_CRC(const Polynome& p, uint32_t reg, char bit) {
+    const bool suivant = (bit == '1') != (((reg >> (p.largeur - 1)) & 1) != 0);
+    reg = (reg << 1) & ((1u << p.largeur) - 1);
+    return suivant ? reg ^ p.valeur : reg;
 }
 
 // Fields in which a recessive bit overwritten by a dominant one means another node wins.
@@ -48,11 +56,14 @@ const int RecApresReception = 127;
 // ---- The receiving side, which every node runs --------------------------------------------
 
 // Reads a frame from the bits on the bus as a receiver does: it drops the stuff bits, learns
-// the format from IDE, the length from RTR and the DLC, checks the CRC and the fixed-form bits.
-// It knows nothing of the frame sent: a bit read wrong changes what it expects next.
+// the format from IDE and FDF, the length from RTR and the DLC, checks the fixed stuff bits,
+// the stuff count, the CRC and the fixed-form bits. It knows nothing of the frame sent: a bit
+// read wrong changes what it expects next.
 class Decodeur {
 public:
     enum class Verdict : uint8_t { Rien, ErreurStuff, ErreurForme, DernierEOFDominant, Fin };
+    // The fields in the order they come. Bit 12 is RTR, SRR or RRS; FDF stands where a
+    // classic frame has r0 (base) or r1 (extended).
     enum class Pas : uint8_t {
         SOF,
         IdBase,
@@ -60,10 +71,14 @@ public:
         IDE,
         IdExt,
         RTRExt,
-        R1,
+        FDF,
         R0,
+        Res,
+        BRS,
+        ESI,
         DLC,
         Donnees,
+        CompteStuff,
         CRC,
         DelimCRC,
         ACK,
@@ -74,7 +89,7 @@ public:
 
     // What the last bit read was.
     Pas pasLu = Pas::SOF;
-    bool stuffLu = false;
+    Genre genreLu = Genre::Trame;
 
     void Debut() { *this = Decodeur(); }
 
@@ -83,50 +98,59 @@ public:
     bool Crc_Faux() const { return crcFaux_; }
 
     Champ Champ_Lu() const {
-        switch (pasLu) {
-        case Pas::SOF: return Champ::SOF;
-        case Pas::IdBase:
-        case Pas::IdExt: return Champ::Identifiant;
-        case Pas::Bit12:
-        case Pas::RTRExt: return Champ::RTR;
-        case Pas::IDE: return Champ::IDE;
-        case Pas::R1:
-        case Pas::R0: return Champ::Reserve;
-        case Pas::DLC: return Champ::DLC;
-        case Pas::Donnees: return Champ::Donnees;
-        case Pas::CRC: return Champ::CRC;
-        case Pas::DelimCRC: return Champ::DelimiteurCRC;
-        case Pas::ACK: return Champ::ACK;
-        case Pas::DelimACK: return Champ::DelimiteurACK;
-        default: return Champ::EOF_;
-        }
+        static const Champ champs[] = {
+            Champ::SOF,         Champ::Identifiant,   Champ::RTR,  Champ::IDE,
+            Champ::Identifiant, Champ::RTR,           Champ::FDF,  Champ::Reserve,
+            Champ::Reserve,     Champ::BRS,           Champ::ESI,  Champ::DLC,
+            Champ::Donnees,     Champ::CompteStuff,   Champ::CRC,  Champ::DelimiteurCRC,
+            Champ::ACK,         Champ::DelimiteurACK, Champ::EOF_, Champ::EOF_,
+        };
+        return pasLu == Pas::FDF && !fd_ ? Champ::Reserve : champs[static_cast<int>(pasLu)];
     }
 
     Verdict Lit(char b) {
         pasLu = pas_;
-        stuffLu = false;
-        if (stuffActif_ && egaux_ == 5) { // five equal bits: this one must be their complement
+        genreLu = Genre::Trame;
+        // Dynamic stuffing runs to the end of the CRC in a classic frame (a stuff bit may
+        // follow its last bit), to the last data bit in a CAN FD frame.
+        if (pas_ == Pas::CompteStuff) dynamique_ = false;
+        if (dynamique_ && egaux_ == 5) { // five equal bits: this one must be their complement
             if (b == prec_) return Verdict::ErreurStuff;
-            prec_ = b;
-            egaux_ = 1;
-            stuffLu = true;
+            Suit(b, true);
+            ++nbStuff_;
+            genreLu = Genre::Stuff;
             return Verdict::Rien;
         }
-        if (pas_ == Pas::DelimCRC) stuffActif_ = false; // a stuff bit after the last CRC bit is read
-        if (stuffActif_) {
-            egaux_ = b == prec_ ? egaux_ + 1 : 1;
+        if (pas_ == Pas::DelimCRC) dynamique_ = false;
+        if (fixe_) { // CAN FD: the complement of the bit before, whatever the run
+            if (b == prec_) return Verdict::ErreurForme;
             prec_ = b;
+            fixe_ = false;
+            genreLu = Genre::StuffFixe;
+            return Verdict::Rien;
         }
-        if (pas_ <= Pas::CRC) crc_ = Pas_CRC15(crc_, b);
+        Suit(b, false);
 
         Verdict v = Verdict::Rien;
         switch (pas_) {
         case Pas::Bit12: bit12_ = b; break;
         case Pas::IDE: etendu_ = b == '1'; break;
-        case Pas::RTRExt: rtr_ = b; break;
+        case Pas::RTRExt: bit12_ = b; break;
+        case Pas::FDF: fd_ = b == '1'; break;
+        case Pas::Res: // no CAN FD frame sets it: a node without protocol exception takes it as a form error
+            if (b == '1') v = Verdict::ErreurForme;
+            break;
         case Pas::DLC: dlc_ = dlc_ * 2 + (b == '1'); break;
+        case Pas::CompteStuff:
+            compte_ = compte_ * 2 + (b == '1');
+            if (reste_ == 1) { // the count of the stuff bits read, in Gray code, and its even parity
+                const int n = nbStuff_ % 8, gray = n ^ (n >> 1);
+                const int parite = (gray ^ (gray >> 1) ^ (gray >> 2)) & 1;
+                compteFaux_ = compte_ != (gray << 1 | parite);
+            }
+            break;
         case Pas::DelimCRC:
-            crcFaux_ = crc_ != 0;
+            crcFaux_ = compteFaux_ || (fd_ ? octets_ > 16 ? crc21_ : crc17_ : crc15_) != 0;
             if (b == '0') v = Verdict::ErreurForme;
             break;
         case Pas::DelimACK:
@@ -137,6 +161,10 @@ public:
             break;
         default: break;
         }
+        if (fd_ && (pas_ == Pas::CompteStuff || pas_ == Pas::CRC)) {
+            // A fixed stuff bit after every fourth bit of the CAN FD CRC field (never its last).
+            fixe_ = ++bitsChampCRC_ % 4 == 0;
+        }
         if (--reste_ == 0) Champ_Suivant();
         return v == Verdict::Rien && pas_ == Pas::Fini ? Verdict::Fin : v;
     }
@@ -144,15 +172,33 @@ public:
 private:
     Pas pas_ = Pas::SOF; // field of the next bit
     int reste_ = 1;      // bits of that field still to read, the next one included
-    char prec_ = '1';
-    int egaux_ = 0;
-    bool stuffActif_ = true;
-    uint16_t crc_ = 0;
+    char prec_ = '1';    // the last bit on the bus
+    int egaux_ = 0;      // equal bits in a row, stuff bits included
+    bool dynamique_ = true;
+    bool fixe_ = false; // the next bit is a fixed stuff bit
+    int nbStuff_ = 0;   // dynamic stuff bits read
+    int bitsChampCRC_ = 0;
+    // The three CRCs from SOF on: the format is known only after FDF and the DLC.
+    uint32_t crc15_ = CRC15.depart, crc17_ = CRC17.depart, crc21_ = CRC21.depart;
     bool crcFaux_ = false;
-    char bit12_ = '0'; // RTR of a base frame, SRR of an extended one
+    bool compteFaux_ = false;
+    int compte_ = 0;
+    char bit12_ = '0'; // RTR of a classic base frame, or of an extended one once read
     bool etendu_ = false;
-    char rtr_ = '0';
+    bool fd_ = false;
     int dlc_ = 0;
+    int octets_ = 0;
+
+    // A bit of the frame (SOF to the CRC) on its way through the runs and the CRCs. The
+    // classic CRC leaves the stuff bits out; the CAN FD ones take the dynamic ones in.
+    void Suit(char b, bool stuff) {
+        egaux_ = b == prec_ ? egaux_ + 1 : 1;
+        prec_ = b;
+        if (pas_ > Pas::CRC) return;
+        if (!stuff) crc15_ = Pas_CRC(CRC15, crc15_, b);
+        crc17_ = Pas_CRC(CRC17, crc17_, b);
+        crc21_ = Pas_CRC(CRC21, crc21_, b);
+    }
 
     void Va(Pas p, int n) {
         pas_ = p;
@@ -164,26 +210,39 @@ private:
         case Pas::SOF: Va(Pas::IdBase, 11); break;
         case Pas::IdBase: Va(Pas::Bit12, 1); break;
         case Pas::Bit12: Va(Pas::IDE, 1); break;
-        case Pas::IDE:
-            rtr_ = bit12_;
-            etendu_ ? Va(Pas::IdExt, 18) : Va(Pas::R0, 1);
-            break;
+        case Pas::IDE: etendu_ ? Va(Pas::IdExt, 18) : Va(Pas::FDF, 1); break;
         case Pas::IdExt: Va(Pas::RTRExt, 1); break;
-        case Pas::RTRExt: Va(Pas::R1, 1); break;
-        case Pas::R1: Va(Pas::R0, 1); break;
-        case Pas::R0: Va(Pas::DLC, 4); break;
-        case Pas::DLC: {
-            const int bits = rtr_ == '1' ? 0 : 8 * std::min(dlc_, 8); // DLC 9 to 15: 8 bytes
-            bits > 0 ? Va(Pas::Donnees, bits) : Va(Pas::CRC, 15);
+        case Pas::RTRExt: Va(Pas::FDF, 1); break;
+        case Pas::FDF:
+            if (fd_)
+                Va(Pas::Res, 1);
+            else
+                etendu_ ? Va(Pas::R0, 1) : Va(Pas::DLC, 4);
             break;
-        }
-        case Pas::Donnees: Va(Pas::CRC, 15); break;
+        case Pas::R0: Va(Pas::DLC, 4); break;
+        case Pas::Res: Va(Pas::BRS, 1); break;
+        case Pas::BRS: Va(Pas::ESI, 1); break;
+        case Pas::ESI: Va(Pas::DLC, 4); break;
+        case Pas::DLC:
+            // A classic DLC above 8 still means 8 bytes; a remote frame carries none; CAN FD
+            // has no remote frame.
+            octets_ = fd_ ? Longueur_FD(dlc_) : bit12_ == '1' ? 0 : std::min(dlc_, 8);
+            octets_ > 0 ? Va(Pas::Donnees, 8 * octets_) : Fin_Donnees();
+            break;
+        case Pas::Donnees: Fin_Donnees(); break;
+        case Pas::CompteStuff: Va(Pas::CRC, octets_ > 16 ? 21 : 17); break;
         case Pas::CRC: Va(Pas::DelimCRC, 1); break;
         case Pas::DelimCRC: Va(Pas::ACK, 1); break;
         case Pas::ACK: Va(Pas::DelimACK, 1); break;
         case Pas::DelimACK: Va(Pas::EOF_, 7); break;
         default: Va(Pas::Fini, 0); break;
         }
+    }
+
+    void Fin_Donnees() {
+        if (!fd_) return Va(Pas::CRC, 15);
+        Va(Pas::CompteStuff, 4);
+        fixe_ = true; // in place of any dynamic stuff bit
     }
 };
 
@@ -203,9 +262,10 @@ struct Vue {
 // the level it reads. The transmitter has a frame to send; a receiver has none.
 class NoeudCAN {
 public:
-    NoeudCAN(int indice, const Transmission* trame, int tentativesMax, Compteurs depart,
-             std::vector<Evenement>* evenements)
-        : indice_(indice), trame_(trame), max_(tentativesMax), c_(depart), ev_(evenements) {
+    NoeudCAN(int indice, const Transmission* trame, const Transmission* tramePassive, int tentativesMax,
+             Compteurs depart, std::vector<Evenement>* evenements)
+        : indice_(indice), trame_(trame), tramePassive_(tramePassive ? tramePassive : trame),
+          max_(tentativesMax), c_(depart), ev_(evenements) {
         enAttente_ = trame_ != nullptr && !trame_->empty();
         c_.etat = Etat_Selon(c_.tec, c_.rec);
         if (c_.etat == EtatErreur::BusOff) Passe_BusOff();
@@ -217,12 +277,12 @@ public:
         case Etape::Repos:
             if (Veut_Emettre()) {
                 Commence_Trame();
-                envoye_ = (*trame_)[0].emetteur;
+                envoye_ = (*envoi_)[0].emetteur;
             }
             break;
         case Etape::Trame:
             if (emetteur_)
-                envoye_ = pos_ < trame_->size() ? (*trame_)[pos_].emetteur : '1';
+                envoye_ = pos_ < envoi_->size() ? (*envoi_)[pos_].emetteur : '1';
             else if (dec_.Acquitte())
                 envoye_ = '0';
             break;
@@ -272,8 +332,12 @@ private:
     };
 
     const int indice_;
-    const Transmission* const trame_; // what the transmitter sends; null for a receiver
-    const int max_;                   // attempts allowed
+    // What the transmitter sends, error active and error passive (a CAN FD frame tells its
+    // state in ESI); null for a receiver. `envoi_`: the frame of the attempt under way.
+    const Transmission* const trame_;
+    const Transmission* const tramePassive_;
+    const Transmission* envoi_ = nullptr;
+    const int max_; // attempts allowed
     Compteurs c_;
     std::vector<Evenement>* const ev_;
 
@@ -283,7 +347,7 @@ private:
     bool enAttente_ = false; // has a frame to send
     int tentatives_ = 0;     // SOFs started
     bool reussie_ = false;   // the frame got through
-    size_t pos_ = 0;         // transmitter: the bit of `trame_` under way
+    size_t pos_ = 0;         // transmitter: the bit of `envoi_` under way
     char envoye_ = '1';      // level driven at this bit time
     bool actif_ = true;      // the flag under way is active
     bool surcharge_ = false; // the flag or delimiter under way belongs to an overload frame
@@ -328,7 +392,7 @@ private:
     }
 
     Vue Vue_Emise(size_t pos) const {
-        const TempsBit& b = (*trame_)[pos];
+        const TempsBit& b = (*envoi_)[pos];
         Vue v;
         v.genre = b.genre;
         v.champ = b.champ;
@@ -344,6 +408,7 @@ private:
     }
 
     void Commence_Trame() {
+        envoi_ = c_.etat == EtatErreur::Passif ? tramePassive_ : trame_;
         emetteur_ = true;
         pos_ = 0;
         ++tentatives_;
@@ -362,13 +427,13 @@ private:
     }
 
     void Lit_Trame(char lu) {
-        const bool sienne = emetteur_ && pos_ < trame_->size();
-        const TempsBit* bit = sienne ? &(*trame_)[pos_] : nullptr;
+        const bool sienne = emetteur_ && pos_ < envoi_->size();
+        const TempsBit* bit = sienne ? &(*envoi_)[pos_] : nullptr;
         const Decodeur::Verdict v = dec_.Lit(lu);
         if (sienne) {
             vue_ = Vue_Emise(pos_);
         } else {
-            vue_.genre = dec_.stuffLu ? Genre::Stuff : Genre::Trame;
+            vue_.genre = dec_.genreLu;
             vue_.champ = dec_.Champ_Lu();
         }
         using V = Decodeur::Verdict;
@@ -422,7 +487,7 @@ private:
             // Rule 3's exceptions: a passive transmitter whose ACK nobody sent waits to see a
             // dominant bit in its flag; a recessive stuff bit of the arbitration overwritten.
             const TempsBit* bit =
-                etape_ == Etape::Trame && pos_ < trame_->size() ? &(*trame_)[pos_] : nullptr;
+                etape_ == Etape::Trame && emetteur_ && pos_ < envoi_->size() ? &(*envoi_)[pos_] : nullptr;
             const bool stuffArbitrage = type == TypeErreur::Stuff && bit && Est_Stuff(bit->genre) &&
                                         Arbitrage(bit->champ) && envoye_ == '1' && lu == '0';
             ackPassif_ = type == TypeErreur::Acquittement && !actif;
@@ -598,14 +663,15 @@ EtatErreur Etat_Selon(int tec, int rec) {
 }
 
 Deroulement Simule_Bus(const Transmission& trame, const Perturbation& perturbation,
-                       const ConditionsBus& conditions) {
+                       const ConditionsBus& conditions, const Transmission* tramePassive) {
     using S = Perturbation::Sorte;
     Deroulement d;
     const int tentatives = std::clamp(conditions.tentatives, 1, TentativesMax);
     std::array<NoeudCAN, NbNoeuds> noeuds = {
-        NoeudCAN(NoeudEmetteur, &trame, tentatives, {conditions.tec, 0, EtatErreur::Actif}, &d.evenements),
-        NoeudCAN(NoeudRecepteur1, nullptr, 0, {0, conditions.rec, EtatErreur::Actif}, &d.evenements),
-        NoeudCAN(NoeudRecepteur2, nullptr, 0, {0, conditions.rec, EtatErreur::Actif}, &d.evenements),
+        NoeudCAN(NoeudEmetteur, &trame, tramePassive, tentatives, {conditions.tec, 0, EtatErreur::Actif},
+                 &d.evenements),
+        NoeudCAN(NoeudRecepteur1, nullptr, nullptr, 0, {0, conditions.rec, EtatErreur::Actif}, &d.evenements),
+        NoeudCAN(NoeudRecepteur2, nullptr, nullptr, 0, {0, conditions.rec, EtatErreur::Actif}, &d.evenements),
     };
     // Without receivers, nobody but the transmitter drives or reads the bus.
     const int connectes = perturbation.sorte == S::Acquittement ? 1 : NbNoeuds;
@@ -646,11 +712,16 @@ Deroulement Simule_Bus(const Transmission& trame, const Perturbation& perturbati
         b.bus = busLu;
         b.genre = nom->genre;
         b.champ = nom->champ;
-        b.phase = nom->phase;
+        // Error and overload flags run at the nominal rate, whoever names the bit time.
+        b.phase = std::any_of(noeuds.begin(), noeuds.end(),
+                              [](const NoeudCAN& n) { return Element(n.vue().genre); })
+                      ? Phase::Nominale
+                      : nom->phase;
         if (nom->etiquette)
             b.etiquette = *nom->etiquette;
         else if (Element(nom->genre) && (nom->debut || d.bits.empty() || d.bits.back().genre != nom->genre))
             b.etiquette = Etiquette_Element(nom->genre);
+        if (noeuds[NoeudEmetteur].tentatives() > static_cast<int>(d.debuts.size())) d.debuts.push_back(t);
         d.bits.push_back(std::move(b));
         d.vues.push_back({noeuds[0].vue().genre, noeuds[1].vue().genre, noeuds[2].vue().genre});
         d.compteurs.push_back({noeuds[0].compteurs(), noeuds[1].compteurs(), noeuds[2].compteurs()});
@@ -662,7 +733,6 @@ Deroulement Simule_Bus(const Transmission& trame, const Perturbation& perturbati
         }
     }
     d.final = d.compteurs.back();
-    d.tentatives = noeuds[NoeudEmetteur].tentatives();
     d.reussie = noeuds[NoeudEmetteur].reussie();
     return d;
 }
@@ -670,7 +740,7 @@ Deroulement Simule_Bus(const Transmission& trame, const Perturbation& perturbati
 std::vector<ObservationNoeud> Observe_Noeud(const Transmission* trame, int tentatives,
                                             const Compteurs& depart, const std::string& lus) {
     std::vector<Evenement> evenements;
-    NoeudCAN n(trame ? NoeudEmetteur : NoeudRecepteur1, trame, tentatives, depart, &evenements);
+    NoeudCAN n(trame ? NoeudEmetteur : NoeudRecepteur1, trame, nullptr, tentatives, depart, &evenements);
     std::vector<ObservationNoeud> o;
     o.reserve(lus.size());
     for (size_t t = 0; t < lus.size(); ++t) {

@@ -129,15 +129,18 @@ struct Deroulement {
     int bitPerturbe = -1;                                   // the bit time inverted, -1 if none
     std::vector<Evenement> evenements;
     std::array<Compteurs, NbNoeuds> final;
-    int tentatives = 0;   // SOFs the transmitter started
-    bool reussie = false; // the frame got through
-    bool termine = true;  // false only if the safety limit on the length cut the run
+    std::vector<int> debuts; // the bit time of each attempt's SOF
+    bool reussie = false;    // the frame got through
+    bool termine = true;     // false only if the safety limit on the length cut the run
 };
 
-// Runs the bus for the frame `trame` (as `Transmission_Classique` builds it: SOF to the last
-// end-of-frame bit, the transmitter recessive in the ACK slot).
+// Runs the bus for the frame `trame`, from its SOF to its last end-of-frame bit as
+// `Transmission_Classique` or `Construit_Trame_FD` build it (classic or CAN FD, the
+// transmitter recessive in the ACK slot). `tramePassive`, when given, is the same frame as an
+// error-passive transmitter sends it (CAN FD: ESI recessive), for the attempts that start
+// while the transmitter is error passive.
 Deroulement Simule_Bus(const Transmission& trame, const Perturbation& perturbation,
-                       const ConditionsBus& conditions);
+                       const ConditionsBus& conditions, const Transmission* tramePassive = nullptr);
 
 // The names written over the first bit time of each element of an error or overload frame.
 inline constexpr const char* EtiquetteDrapeau = "Drapeau";

@@ -3,11 +3,13 @@
 #include <algorithm>
 #include <bitset>
 #include <map>
+#include <random>
 #include <string>
 #include <vector>
 
 #include "frame/bus_erreurs.h"
 #include "frame/trame.h"
+#include "frame/trame_fd.h"
 
 using namespace varnel;
 using S = Perturbation::Sorte;
@@ -25,6 +27,11 @@ static Transmission Trame_Classique(const std::string& id, const std::vector<int
     for (size_t k = 0; k < octets.size(); ++k) t.Bits_D[k] = std::bitset<8>(octets[k]).to_string();
     t.Construit_Trame(dlc, true);
     return Transmission_Classique(t);
+}
+
+static TrameFD Trame_FD(const std::string& id, bool brs, int dlc, const std::vector<uint8_t>& octets,
+                        bool esi = false) {
+    return Construit_Trame_FD({Regle_Identifiant(id, id.size() == 8).Bits_ID, brs, esi, dlc, octets});
 }
 
 // The frame of the reference's examples: 0x123, data 11 22, 62 bits, CRC delimiter at bit 52.
@@ -140,7 +147,7 @@ TEST(ExemplesDeReference, CRCFauxChezUnRecepteur) {
                                                  Compteurs{0, 8, EtatErreur::Actif},
                                                  Compteurs{0, 0, EtatErreur::Actif}}));
     EXPECT_TRUE(d.reussie);
-    EXPECT_EQ(d.tentatives, 2);
+    EXPECT_EQ(d.debuts, (std::vector<int>{0, 73}));
     // Receiver 2 acknowledged (REC - 1) before its form error (+ 1); receiver 1 did not.
     const Deroulement r = Lance(Trame123, S::Recepteur, 24, 1, 0, 20);
     EXPECT_EQ(r.final[R1].rec, 29);
@@ -257,7 +264,7 @@ TEST(Surcharge, FinDeTrameEtIntermission) {
         EXPECT_EQ(d.bits[c.surcharge].etiquette + d.bits[c.surcharge + 6].etiquette, "SurchargeDélim.");
         EXPECT_EQ(d.bits[c.surcharge + 6].genre, Genre::DelimiteurSurcharge);
         EXPECT_EQ(d.bits.back().genre, Genre::Intermission);
-        EXPECT_EQ(d.tentatives, 1);
+        EXPECT_EQ(d.debuts.size(), 1u);
         EXPECT_EQ(d.final, (std::array<Compteurs, 3>{Compteurs{4, 0, EtatErreur::Actif},
                                                      Compteurs{0, 4, EtatErreur::Actif},
                                                      Compteurs{0, 4, EtatErreur::Actif}}));
@@ -318,7 +325,7 @@ TEST(Confinement, PassifEtBusOff) {
                   Texte({Err(T::Bit, E, 26), Err(T::Stuff, R1, 32), Err(T::Stuff, R2, 32)}));
         EXPECT_EQ(o.final[E], (Compteurs{tec + 8, 0, EtatErreur::BusOff}));
         EXPECT_EQ(Ligne(o, E, 26), std::string(o.bits.size() - 26, '1'));
-        EXPECT_EQ(o.tentatives, 1);
+        EXPECT_EQ(o.debuts.size(), 1u);
         EXPECT_EQ(o.bits.size(), 49u); // ends with the receivers' intermission
     }
 }
@@ -425,15 +432,19 @@ TEST(Noeud, EmetteurEtTroisiemeBitDIntermission) {
 }
 
 static bool Arbitrage(Champ c) {
-    return c == Champ::Identifiant || c == Champ::SRR || c == Champ::IDE || c == Champ::RTR;
+    return c == Champ::Identifiant || c == Champ::SRR || c == Champ::IDE || c == Champ::RTR ||
+           c == Champ::RRS;
 }
 
 // What each node does, checked against the rules from the outside, for every bit of the
 // frame read inverted by everybody, by the transmitter, by receiver 1.
 TEST(Invariants, ToutBitDeLaTrame) {
-    const Transmission trames[] = {Trame123, Trame_Classique("00000000", {0x00}),
+    const Transmission trames[] = {Trame123,
+                                   Trame_Classique("00000000", {0x00}),
                                    Trame_Classique("7EF", {0x01, 0xFF}),
-                                   Trame_Classique("1ABCDEF0", {}, true)};
+                                   Trame_Classique("1ABCDEF0", {}, true),
+                                   Trame_FD("042", true, 8, {0, 1, 2, 3, 4, 5, 6, 7}).Bits,
+                                   Trame_FD("00000000", true, 11, std::vector<uint8_t>(20, 0xF0)).Bits};
     std::map<std::string, int> vus; // every kind of event shows somewhere
     for (const Transmission& trame : trames) {
         const Deroulement propre = Lance(trame, S::Aucune);
@@ -481,9 +492,10 @@ TEST(Invariants, ToutBitDeLaTrame) {
                     if (k > 0) { ASSERT_LE(d.evenements[k - 1].bit, e.bit); }
                 }
                 ASSERT_TRUE(d.reussie);
-                ASSERT_EQ(d.tentatives, echec ? 2 : 1);
+                ASSERT_EQ(d.debuts.size(), echec ? 2u : 1u);
                 if (echec) {
                     const size_t debut = taille - propre.bits.size();
+                    ASSERT_EQ(d.debuts[1], static_cast<int>(debut));
                     for (size_t k = 0; k < propre.bits.size(); ++k) {
                         const TempsBit &a = d.bits[debut + k], &b = propre.bits[k];
                         ASSERT_EQ(
@@ -520,23 +532,22 @@ TEST(Invariants, ToutBitDeLaTrame) {
                                             : d.bits[t].bus;
                         const bool arbitrage = Est_Stuff(d.bits[t].genre) && Arbitrage(d.bits[t].champ) &&
                                                d.bits[t].emetteur == '1' && lu == '0';
-                        int attendu = 0;
-                        if (erreur[i] && i == E && !recepteur && !arbitrage) attendu = 8;
-                        ASSERT_EQ(dt, attendu == 8                               ? 8
-                                      : d.bits[t].etiquette == "EOF.0" && i == E ? -1 * (avant.tec > 0)
-                                                                                 : 0)
-                            << i << " " << t;
+                        const bool commeRecepteur = i != E || recepteur;
+                        int tec = 0, rec = 0;
+                        if (erreur[i] && !commeRecepteur && !arbitrage) tec = 8;
+                        if (i == E && !commeRecepteur && !erreur[i] && d.bits[t].etiquette == "EOF.0")
+                            tec = -(avant.tec > 0);
+                        ASSERT_EQ(dt, tec) << i << " " << t;
                         const bool apresDrapeau = t > 0 && d.vues[t][i] == Genre::Drapeau &&
                                                   d.vues[t - 1][i] == Genre::Drapeau &&
                                                   Niveau(d.bits[t], i) == '1' &&
                                                   Niveau(d.bits[t - 1], i) == '0' && d.bits[t].bus == '0';
                         const bool acquitte = d.bits[t].champ == Champ::ACK && d.vues[t][i] == Genre::Trame &&
                                               Niveau(d.bits[t], i) == '0';
-                        const int r = (i != E || recepteur) && erreur[i] ? 1
-                                      : apresDrapeau && i != E           ? 8
-                                      : acquitte                         ? -(avant.rec > 0)
-                                                                         : 0;
-                        ASSERT_EQ(dr, r) << i << " " << t;
+                        if (commeRecepteur && erreur[i]) rec = 1;
+                        if (commeRecepteur && apresDrapeau) rec = 8;
+                        if (acquitte && !erreur[i]) rec = -(avant.rec > 0);
+                        ASSERT_EQ(dr, rec) << i << " " << t;
                     }
                 }
             }
@@ -544,4 +555,120 @@ TEST(Invariants, ToutBitDeLaTrame) {
     for (const char* v : {"erreur de bit", "erreur de stuff", "erreur de CRC", "erreur de forme",
                           "erreur d'acquittement", "surcharge", "arbitrage"})
         EXPECT_GT(vus[v], 0) << v;
+}
+
+// CAN FD frames sent without disturbance, through every node's decoder: base and extended,
+// every DLC, both CRCs, fixed stuff bits, the stuff count and its exception.
+TEST(CANFD, TramesAuHasardSansErreur) {
+    std::mt19937 alea(13);
+    for (int n = 0; n < 400; ++n) {
+        const bool etendue = alea() % 2;
+        char id[9];
+        std::snprintf(id, sizeof id, etendue ? "%08X" : "%03X",
+                      static_cast<unsigned>(alea() % (etendue ? 0x1F000000u : 0x7F0u)));
+        const int dlc = static_cast<int>(alea() % 16);
+        std::vector<uint8_t> octets;
+        for (int k = 0; k < Longueur_FD(dlc); ++k) // runs of equal bits, for the stuff bits
+            octets.push_back(static_cast<uint8_t>(alea() % 3 ? (alea() % 2) * 0xFF : alea() % 256));
+        const Transmission trame = Trame_FD(id, alea() % 2, dlc, octets, alea() % 2).Bits;
+        const Deroulement d = Lance(trame, S::Aucune);
+        ASSERT_TRUE(d.evenements.empty()) << id << " " << dlc << " " << Texte(d.evenements);
+        ASSERT_EQ(d.bits.size(), trame.size() + 3);
+        for (size_t i = 0; i < trame.size(); ++i) {
+            const TempsBit &a = d.bits[i], &b = trame[i];
+            ASSERT_TRUE(a.bus == b.bus && a.recepteur1 == b.recepteur1 && a.genre == b.genre &&
+                        a.champ == b.champ && a.phase == b.phase && a.etiquette == b.etiquette)
+                << id << " " << i;
+        }
+    }
+}
+
+// Errors in a CAN FD frame (identifier 042, BRS, eight bytes 00 .. 07): a dynamic stuff bit
+// read wrong is a stuff error, a fixed one a form error; a CRC bit read wrong is a CRC error,
+// unless a fixed stuff bit follows it, which then equals it; a stuff count read wrong is
+// found with the CRC; res read recessive is a form error. Flags run at the nominal rate.
+TEST(CANFD, ErreursDansLaTrame) {
+    const Transmission trame = Trame_FD("042", true, 8, {0, 1, 2, 3, 4, 5, 6, 7}).Bits;
+    const struct {
+        int bit;
+        Genre genre; // of the bit read wrong
+        Evenement attendu;
+    } cas[] = {
+        {25, Genre::Stuff, Err(T::Stuff, R1, 26)},       {96, Genre::StuffFixe, Err(T::Forme, R1, 97)},
+        {102, Genre::Trame, Err(T::CRC, R1, 126)},       {105, Genre::Trame, Err(T::Forme, R1, 107)},
+        {97, Genre::Trame, Err(T::CRC, R1, 126)},        {16, Genre::Trame, Err(T::Forme, R1, 17)},
+        {121, Genre::StuffFixe, Err(T::Forme, R1, 122)},
+    };
+    for (const auto& c : cas) {
+        SCOPED_TRACE(c.bit);
+        ASSERT_EQ(trame[static_cast<size_t>(c.bit)].genre, c.genre);
+        const Deroulement d = Lance(trame, S::Recepteur, c.bit, 2);
+        EXPECT_EQ(Texte({d.evenements[0]}), Texte({c.attendu}));
+        EXPECT_TRUE(d.reussie);
+        for (size_t i = 0; i < static_cast<size_t>(d.debuts[1]); ++i) {
+            const bool drapeau = std::any_of(d.vues[i].begin(), d.vues[i].end(), [](Genre g) {
+                return g != Genre::Trame && g != Genre::Stuff && g != Genre::StuffFixe && g != Genre::Repos;
+            });
+            ASSERT_EQ(d.bits[i].phase, drapeau ? Phase::Nominale : trame[i].phase) << i;
+        }
+    }
+}
+
+// An FD transmitter tells its state in ESI: once error passive, it sends the frame again
+// with ESI recessive (and so another CRC), after its suspend bits.
+TEST(CANFD, ESIDeLEmetteurPassif) {
+    const TrameFD actif = Trame_FD("042", false, 1, {0x55}), passif = Trame_FD("042", false, 1, {0x55}, true);
+    Perturbation p;
+    p.sorte = S::Emetteur;
+    p.bit = 30;
+    const Deroulement d = Simule_Bus(actif.Bits, p, ConditionsBus{2, 120, 0}, &passif.Bits);
+    ASSERT_EQ(d.debuts.size(), 2u);
+    const size_t debut = static_cast<size_t>(d.debuts[1]);
+    EXPECT_EQ(d.compteurs[30][E], (Compteurs{128, 0, EtatErreur::Passif}));
+    EXPECT_EQ(d.bits[debut - 8].genre, Genre::Suspension);
+    std::string envoye, attendu;
+    for (size_t i = 0; i < passif.Bits.size(); ++i) {
+        envoye += d.bits[debut + i].emetteur;
+        attendu += passif.Bits[i].emetteur;
+    }
+    EXPECT_EQ(envoye, attendu);
+    EXPECT_EQ(d.bits[debut + 18].etiquette + d.bits[debut + 18].bus, "ESI1");
+    EXPECT_TRUE(d.reussie);
+    EXPECT_EQ(d.final[E], (Compteurs{127, 0, EtatErreur::Actif}));
+}
+
+// A stuff count that does not match the stuff bits read is rejected even with a CRC computed
+// over it: the frame below says 4 stuff bits instead of 2 (parity right), nobody
+// acknowledges it.
+TEST(CANFD, CompteDeStuffFaux) {
+    Transmission trame = Trame_FD("042", false, 0, {}).Bits;
+    std::string entree; // CRC input: SOF .. DLC0 with the dynamic stuff bits, then SC and P
+    size_t compte = 0;
+    while (trame[compte].champ != Champ::CompteStuff) {
+        if (trame[compte].genre != Genre::StuffFixe) entree += trame[compte].emetteur;
+        ++compte;
+    }
+    ASSERT_EQ(
+        std::count_if(trame.begin(), trame.end(), [](const TempsBit& b) { return b.genre == Genre::Stuff; }),
+        2);
+    entree += "1100"; // Gray 110 is 4, its parity 0
+    uint32_t crc = 1u << 16;
+    for (char c : entree) {
+        const bool x = (c == '1') != ((crc >> 16) & 1);
+        crc = (crc << 1) & 0x1FFFF;
+        if (x) crc ^= 0x1685B;
+    }
+    const std::string champ = entree.substr(entree.size() - 4) + std::bitset<17>(crc).to_string();
+    size_t k = 0;
+    for (size_t i = compte; trame[i].champ != Champ::DelimiteurCRC; ++i) {
+        TempsBit& b = trame[i];
+        b.emetteur = b.genre == Genre::StuffFixe ? (trame[i - 1].emetteur == '0' ? '1' : '0') : champ[k++];
+        b.bus = b.emetteur;
+    }
+    const Deroulement d = Lance(trame, S::Aucune);
+    const int ack = static_cast<int>(
+        std::find_if(trame.begin(), trame.end(), [](const TempsBit& b) { return b.champ == Champ::ACK; }) -
+        trame.begin());
+    EXPECT_EQ(Texte(d.evenements), Texte({Err(T::Acquittement, E, ack + 1), Err(T::Forme, R1, ack + 2),
+                                          Err(T::Forme, R2, ack + 2)}));
 }
