@@ -65,9 +65,8 @@ const Definition Definitions[] = {
     {"debit-donnees", 0, "N", "avec --fd : débit en bit/s de la phase de données (par défaut 2000000)",
      nullptr, &Options::debitDonnees},
     {"erreur", 0, "SPEC",
-     "rejoue la transmission sur un bus de trois nœuds avec une perturbation : bus:N, emetteur:N, "
-     "recepteur:N (le bit N lu inversé par tous, par l'émetteur, par le récepteur 1) ou ack (aucun "
-     "récepteur)",
+     "rejoue la trame sur un bus de trois nœuds, perturbée : bus:N, emetteur:N, recepteur:N (bit N lu "
+     "inversé par tous, l'émetteur, le récepteur 1) ou ack (aucun récepteur)",
      nullptr, &Options::erreur},
     {"tentatives", 0, "N", "avec --erreur : tentatives de transmission au plus, 1 à 1000 (par défaut 2)",
      nullptr, &Options::tentatives},

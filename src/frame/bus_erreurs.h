@@ -10,7 +10,9 @@
 // overload delimiters, intermission, overload frames, suspend transmission, automatic
 // retransmission, and the error counters with the active / passive / bus-off states.
 // Nothing here knows about scenarios: each node is one small state machine over one bit
-// time, and what a disturbance causes follows from it.
+// time, and what a disturbance causes follows from it. CAN FD frames go through the same
+// machine: stuff errors up to the last data bit only, a fixed stuff bit read wrong is a form
+// error, the stuff count is checked with the CRC, flags run at the nominal rate.
 //
 // Counter rules worth naming, as a real controller applies them:
 // - a successful reception (no error up to the ACK slot and the ACK bit sent and seen) takes
