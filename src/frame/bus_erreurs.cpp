@@ -353,8 +353,8 @@ private:
     bool surcharge_ = false; // the flag or delimiter under way belongs to an overload frame
     int egaux_ = 0;          // passive flag: equal bits read in a row
     char dernier_ = '1';     // passive flag: the last bit read
-    bool ackPassif_ =
-        false;             // passive transmitter with an ACK error: TEC unchanged unless a dominant bit shows
+    // A passive transmitter with an ACK error: TEC unchanged unless a dominant bit shows in its flag.
+    bool ackPassif_ = false;
     bool premier_ = false; // the bit after an error flag, for the +8 of a receiver
     int dominants_ = 0;    // dominant bits read since the flag ended
     int recessifs_ = 0;    // bus off: recessive bits read in a row

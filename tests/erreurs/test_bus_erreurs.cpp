@@ -154,6 +154,12 @@ TEST(ExemplesDeReference, CRCFauxChezUnRecepteur) {
     EXPECT_EQ(r.final[R2].rec, 20);
 }
 
+static size_t Dominants_Depuis(const Deroulement& d, size_t i) {
+    size_t n = 0;
+    while (i + n < d.bits.size() && d.bits[i + n].bus == '0') ++n;
+    return n;
+}
+
 // Each kind of error from one disturbance: who finds what, and where each flag starts. The
 // frame's bits: 12-16 dominant, 17 a recessive stuff bit, DLC1 at 18, data from 20, CRC from 36.
 TEST(Detection, CinqTypesEtQuiLesVoit) {
@@ -162,58 +168,47 @@ TEST(Detection, CinqTypesEtQuiLesVoit) {
         S sorte;
         int bit;
         std::vector<Evenement> attendu;
-        std::array<int, 3> compteurs; // TEC, REC1, REC2 after the first attempt
+        // TEC, REC1, REC2 after the first attempt; the dominant bits from the first flag on,
+        // where the flags of several nodes add up to 6 to 12.
+        std::array<int, 4> apres;
         const Transmission* trame = &Trame123;
     } cas[] = {
         // The transmitter reads a dominant data bit recessive; the receivers meet six dominant bits.
-        {S::Emetteur, 25, {Err(T::Bit, E, 26), Err(T::Stuff, R1, 30), Err(T::Stuff, R2, 30)}, {8, 1, 1}},
+        {S::Emetteur, 25, {Err(T::Bit, E, 26), Err(T::Stuff, R1, 30), Err(T::Stuff, R2, 30)}, {8, 1, 1, 10}},
         // Receiver 1 reads the stuff bit dominant; the transmitter sends recessive into its flag;
         // receiver 2 sees six dominant bits: 12 dominant bits, and receiver 1 pays + 8.
-        {S::Recepteur, 17, {Err(T::Stuff, R1, 18), Err(T::Bit, E, 19), Err(T::Stuff, R2, 24)}, {8, 9, 1}},
-        {S::Recepteur, 24, {Err(T::CRC, R1, 55), Err(T::Forme, E, 56), Err(T::Forme, R2, 56)}, {8, 9, 1}},
+        {S::Recepteur, 17, {Err(T::Stuff, R1, 18), Err(T::Bit, E, 19), Err(T::Stuff, R2, 24)}, {8, 9, 1, 12}},
+        {S::Recepteur, 24, {Err(T::CRC, R1, 55), Err(T::Forme, E, 56), Err(T::Forme, R2, 56)}, {8, 9, 1, 7}},
         // CRC delimiter read dominant; its flag covers the ACK slot and the ACK delimiter.
-        {S::Recepteur, 52, {Err(T::Forme, R1, 53), Err(T::Forme, E, 55), Err(T::Forme, R2, 55)}, {8, 9, 1}},
-        {S::Acquittement, 0, {Err(T::Acquittement, E, 54)}, {8, 0, 0}},
+        {S::Recepteur,
+         52,
+         {Err(T::Forme, R1, 53), Err(T::Forme, E, 55), Err(T::Forme, R2, 55)},
+         {8, 9, 1, 8}},
+        {S::Acquittement, 0, {Err(T::Acquittement, E, 54)}, {8, 0, 0, 6}},
         // DLC 2 read as 0: receiver 1 takes bits 20-35 (one stuff bit) for its CRC and finds its
         // CRC delimiter dominant at 36; the transmitter's recessive stuff bit at 40 is overwritten.
-        {S::Recepteur, 18, {Err(T::Forme, R1, 37), Err(T::Stuff, E, 41), Err(T::Stuff, R2, 41)}, {8, 9, 1}},
+        {S::Recepteur,
+         18,
+         {Err(T::Forme, R1, 37), Err(T::Stuff, E, 41), Err(T::Stuff, R2, 41)},
+         {8, 9, 1, 10}},
         // Eight bytes, DLC 8 read as 9: still eight bytes, but the DLC is under the CRC.
         {S::Recepteur,
          18,
          {Err(T::CRC, R1, 102), Err(T::Forme, E, 103), Err(T::Forme, R2, 103)},
-         {8, 9, 1},
+         {8, 9, 1, 7},
          &huit},
         // Everybody reads the ACK slot recessive: the transmitter an ACK error, the receivers
         // a bit error on the ACK they send.
-        {S::Bus, 53, {Err(T::Acquittement, E, 54), Err(T::Bit, R1, 54), Err(T::Bit, R2, 54)}, {8, 1, 1}},
+        {S::Bus, 53, {Err(T::Acquittement, E, 54), Err(T::Bit, R1, 54), Err(T::Bit, R2, 54)}, {8, 1, 1, 6}},
     };
     for (const auto& c : cas) {
         SCOPED_TRACE(std::to_string(static_cast<int>(c.sorte)) + ":" + std::to_string(c.bit));
         const Deroulement d = Lance(*c.trame, c.sorte, c.bit);
         EXPECT_EQ(Texte(d.evenements), Texte(c.attendu));
-        EXPECT_EQ(d.final[E].tec, c.compteurs[0]);
-        EXPECT_EQ(d.final[R1].rec, c.compteurs[1]);
-        EXPECT_EQ(d.final[R2].rec, c.compteurs[2]);
+        const std::array<int, 4> apres = {d.final[E].tec, d.final[R1].rec, d.final[R2].rec,
+                                          static_cast<int>(Dominants_Depuis(d, d.evenements[0].bit))};
+        EXPECT_EQ(apres, c.apres);
         EXPECT_FALSE(d.reussie);
-    }
-}
-
-static size_t Dominants_Depuis(const Deroulement& d, size_t i) {
-    size_t n = 0;
-    while (i + n < d.bits.size() && d.bits[i + n].bus == '0') ++n;
-    return n;
-}
-
-// The flags of several nodes add up to 6 to 12 dominant bits, counted from the first.
-TEST(Detection, SuperpositionDesDrapeaux) {
-    const struct {
-        S sorte;
-        int bit;
-        size_t dominants;
-    } cas[] = {{S::Acquittement, 0, 6}, {S::Recepteur, 24, 7}, {S::Emetteur, 25, 10}, {S::Recepteur, 17, 12}};
-    for (const auto& c : cas) {
-        const Deroulement d = Lance(Trame123, c.sorte, c.bit);
-        EXPECT_EQ(Dominants_Depuis(d, d.evenements[0].bit), c.dominants) << c.bit;
     }
 }
 
