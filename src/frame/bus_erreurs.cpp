@@ -1,5 +1,6 @@
 // The three-node bus: each node runs a CAN controller's protocol, one bit time at a time.
 #include "frame/bus_erreurs.h"
+#include "frame/crc.h"
 #include "frame/trame_fd.h"
 
 #include <algorithm>
@@ -10,21 +11,6 @@ namespace {
 
 char Inverse(char b) {
     return b == '0' ? '1' : '0';
-}
-
-// A CRC register after one more bit: CRC-15 (0x4599), CRC-17 (0x1685B) or CRC-21 (0x102899),
-// the top term left out. Fed a frame and then its own CRC, the register comes back to 0.
-struct Polynome {
-    int largeur;
-    uint32_t valeur;
-    uint32_t depart; // the classic CRC starts at 0, the CAN FD ones at 1 followed by zeros
-};
-const Polynome CRC15{15, 0x4599, 0}, CRC17{17, 0x1685B, 1u << 16}, CRC21{21, 0x102899, 1u << 20};
-
-uint32_t Pas_CRC(const Polynome& p, uint32_t reg, char bit) {
-    const bool suivant = (bit == '1') != (((reg >> (p.largeur - 1)) & 1) != 0);
-    reg = (reg << 1) & ((1u << p.largeur) - 1);
-    return suivant ? reg ^ p.valeur : reg;
 }
 
 // Fields in which a recessive bit overwritten by a dominant one means another node wins.
@@ -178,8 +164,9 @@ private:
     bool fixe_ = false; // the next bit is a fixed stuff bit
     int nbStuff_ = 0;   // dynamic stuff bits read
     int bitsChampCRC_ = 0;
-    // The three CRCs from SOF on: the format is known only after FDF and the DLC.
-    uint32_t crc15_ = CRC15.depart, crc17_ = CRC17.depart, crc21_ = CRC21.depart;
+    // The three CRCs from SOF on: the format is known only after FDF and the DLC. Fed a
+    // frame and then its own CRC, a register comes back to 0.
+    uint32_t crc15_ = CRC15.Initial(), crc17_ = CRC17.Initial(), crc21_ = CRC21.Initial();
     bool crcFaux_ = false;
     bool compteFaux_ = false;
     int compte_ = 0;
@@ -195,9 +182,9 @@ private:
         egaux_ = b == prec_ ? egaux_ + 1 : 1;
         prec_ = b;
         if (pas_ > Pas::CRC) return;
-        if (!stuff) crc15_ = Pas_CRC(CRC15, crc15_, b);
-        crc17_ = Pas_CRC(CRC17, crc17_, b);
-        crc21_ = Pas_CRC(CRC21, crc21_, b);
+        if (!stuff) crc15_ = CRC15.Ajoute_Bit(crc15_, b == '1');
+        crc17_ = CRC17.Ajoute_Bit(crc17_, b == '1');
+        crc21_ = CRC21.Ajoute_Bit(crc21_, b == '1');
     }
 
     void Va(Pas p, int n) {
@@ -679,6 +666,11 @@ Deroulement Simule_Bus(const Transmission& trame, const Perturbation& perturbati
                        perturbation.sorte == S::Recepteur;
     // Far beyond any run: each attempt with its error and overload frames stays well below it.
     const size_t limite = (trame.size() + 200) * (static_cast<size_t>(tentatives) + 1) + 1000;
+    // Room for two attempts with their error frames, the common run.
+    const size_t prevu = 2 * (trame.size() + 40);
+    d.bits.reserve(prevu);
+    d.vues.reserve(prevu);
+    d.compteurs.reserve(prevu);
 
     for (int t = 0;; ++t) {
         std::array<char, NbNoeuds> niveaux = {'1', '1', '1'};
