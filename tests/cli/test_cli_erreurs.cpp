@@ -99,18 +99,21 @@ TEST(Erreurs, Cas) {
     }
 }
 
-// The VCD of a run: the bus, the transmitter's drive and each receiver's, after 11 idle bits.
+// The VCD of a run: the bus, the transmitter's drive and each receiver's, after 11 idle bits;
+// the comment names the disturbance.
 TEST(Erreurs, VCD) {
     Dossier d;
     const std::string f = (d.chemin / "erreur.vcd").string();
     const std::string s = Lance({"--erreur", "recepteur:24", "--vcd", f, "123", "11", "22"});
     ASSERT_EQ(s.substr(s.size() - 3), "\n0\n") << s;
     const std::string repos(11, '1'), fin(3, '1');
-    const std::map<std::string, std::string> attendu = {{"$timescale", "1 ns"},
-                                                        {"can_rx", repos + Champ(s, "Bus") + fin},
-                                                        {"can_tx", repos + Champ(s, "Emetteur") + fin},
-                                                        {"rx1_tx", repos + Champ(s, "Récepteur 1") + fin},
-                                                        {"rx2_tx", repos + Champ(s, "Récepteur 2") + fin}};
+    const std::map<std::string, std::string> attendu = {
+        {"$comment", "trame standard de donnees, identifiant 123, DLC 2, CRC 4B7, perturbation recepteur:24"},
+        {"$timescale", "1 ns"},
+        {"can_rx", repos + Champ(s, "Bus") + fin},
+        {"can_tx", repos + Champ(s, "Emetteur") + fin},
+        {"rx1_tx", repos + Champ(s, "Récepteur 1") + fin},
+        {"rx2_tx", repos + Champ(s, "Récepteur 2") + fin}};
     EXPECT_EQ(Relit(f, 2000), attendu);
 }
 
