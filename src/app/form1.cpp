@@ -37,6 +37,7 @@ Form1::Form1(Plateforme& plateforme, QWidget* parent) : QMainWindow(parent), pla
     Connecte_Arbitrage();
     Connecte_Couches();
     Connecte_Sorties();
+    Connecte_Erreurs();
     Connecte_Menu(Quitter, [this] { Quitter_Click(); });
     Connecte_Menu(Simulation_trame, [this] { Simulation_trame_Click(); });
     Connecte_Menu(Simulation_arbitrage, [this] { Simulation_arbitrage_Click(); });
@@ -120,6 +121,7 @@ void Form1::Simulation_arbitrage_Click() {
     T.Long_Max = 3;
     Instantanne->setEnabled(false);
     Active_Menu(Legende, true);
+    Active_Menu(Erreurs, false); // the disturbance chosen waits for the return
 
     BP_Clear_Click();
 
@@ -156,6 +158,7 @@ void Form1::Simulation_trame_Click() {
     Instantanne->setEnabled(true);
     Legend->setEnabled(true);
     Active_Menu(TraceArb, false);
+    Active_Menu(Erreurs, true);
 }
 
 void Form1::BP_Clear_Click() {

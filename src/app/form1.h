@@ -16,6 +16,8 @@
 //   simulation/trace.cpp      signal plot scaling, set-up and drawing primitives
 //   simulation/pas_a_pas.cpp  step-by-step and instant simulation, field labels
 //   simulation/pas_transmission.cpp  the same for a transmission given as data (CAN FD)
+//   simulation/erreurs.cpp    the "Erreurs" menu: a disturbance, the bus's run drawn,
+//                             the counters and the detections told at each step
 //   simulation/curseur.cpp    cursor drag and bit inspection with the mouse
 //   arbitration/noeuds.cpp    node entry, tables, "Nouvelle simulation"
 //   arbitration/arbitrage.cpp the wired-AND contention step
@@ -26,6 +28,7 @@
 // (textChanged), and setting a check box to another state runs its click handler
 // (toggled): the re-entry the handlers rely on comes from those signals.
 
+#include "frame/bus_erreurs.h"
 #include "frame/trame.h"
 #include "frame/trame_fd.h"
 #include "simulation/dessin_transmission.h"
@@ -128,6 +131,8 @@ public:
     VisuPlot* Visu_CAN = nullptr;
     QPushButton* BP_Clear = nullptr;
     QLineEdit* Text4 = nullptr;
+    QLabel* Compteurs = nullptr;  // the error counters of an error run (below the plot)
+    QLabel* Detections = nullptr; // the errors detected, told in words at their step
 
     // Frame_Iden
     QLabel* Label9 = nullptr;
@@ -172,6 +177,13 @@ public:
     QMenu* Legende = nullptr;
     QAction* Masquer = nullptr;
     QAction* Af_legend = nullptr;
+    QMenu* Erreurs = nullptr;
+    QAction* Err_Aucune = nullptr;
+    QAction* Err_Bus = nullptr;
+    QAction* Err_Emet = nullptr;
+    QAction* Err_Recep = nullptr;
+    QAction* Err_Ack = nullptr;
+    QAction* Err_Compteurs = nullptr;
     QMenu* Plus = nullptr;
     QAction* Aide = nullptr;
     QAction* Apropos = nullptr;
@@ -312,6 +324,30 @@ public:
     void Instantanne_Transmission();
     SupportDessin Support_Dessin() const;
 
+    // ---- Error signalling (simulation/erreurs.cpp) ----------------------------------
+    // With a disturbance chosen, the plot draws the run of the three-node bus that sends
+    // the frame (`Err_Deroulement`, the one source of its bits, counters and events).
+    Perturbation Err_Perturbation;
+    ConditionsBus Err_Conditions;
+    Deroulement Err_Deroulement;
+    void Err_Click(QAction* item);
+    void Err_Compteurs_Click();
+    // Takes `p` as the disturbance (its menu item checked) and redraws as far as the
+    // plot was drawn.
+    void Choisit_Perturbation(const Perturbation& p);
+    // Gives the drawing the bit times it must draw now: the classic routines (no
+    // disturbance, classic frame), the FD frame, or the bus's run; resets the plot when
+    // they change.
+    void Prepare_Transmission();
+    // The frame being edited as it goes on the bus, empty while none is complete;
+    // `passive`: the same frame as an error-passive transmitter sends it (CAN FD).
+    Transmission Trame_Emise(Transmission* passive = nullptr) const;
+    // The counters line and the words of the detections, for the bit time just drawn.
+    void Aff_Erreurs();
+    // A right-click at pixel (x, y) of the plot: the disturbances of that bit, if it is
+    // a drawn bit of the frame.
+    void Menu_Bit(double x, double y);
+
     // ---- Cursor and inspection (simulation/curseur.cpp) --------------------------
     int Souris_X = 0;
     bool Glisse_Curseur = false;
@@ -361,6 +397,7 @@ private:
     void Connecte_Arbitrage();
     void Connecte_Couches();
     void Connecte_Sorties();
+    void Connecte_Erreurs();
 
     Plateforme& plateforme_;
 };

@@ -250,6 +250,14 @@ void Form1::Cree_Controles() {
     Text4 = boiteTexte(f, QStringLiteral("Text4"), 240, 480, 735, 285, true);
     Couleur_Texte(Text4, 0);
     Text4->hide();
+    // Under the plot, shown while a disturbance is chosen.
+    Compteurs = etiquette(f, QStringLiteral("Compteurs"), QString(), 120, 7170, 5400, 255);
+    Compteurs->setFont(policeStatut(police));
+    Detections = etiquette(f, QStringLiteral("Detections"), QString(), 5640, 7170, 9015, 255);
+    Detections->setFont(policeStatut(police));
+    Couleur_Texte(Detections, Rouge);
+    Compteurs->hide();
+    Detections->hide();
 
     // ---- Node entry (arbitration) ---------------------------------------------------
     Frame_Iden = cadre(client, "Frame_Iden", 3480, 3240, 14895, 3735);

@@ -151,6 +151,17 @@ void Form1::Cree_Menus() {
     Masquer = element(Legende, "Masquer", QStringLiteral("&Masquer"), ctrl(Qt::Key_M));
     Af_legend = element(Legende, "Af_legend", QStringLiteral("&Afficher"), ctrl(Qt::Key_A));
 
+    // The disturbances are exclusive: their handler sets the one check mark.
+    Erreurs = menuPrincipal(barre, "Erreurs", QStringLiteral("&Erreurs"));
+    Err_Aucune = element(Erreurs, "Err_Aucune", QStringLiteral("&Aucune erreur"), {}, true);
+    Err_Bus = element(Erreurs, "Err_Bus", QStringLiteral("Perturbation du &bus…"), {}, true);
+    Err_Emet = element(Erreurs, "Err_Emet", QStringLiteral("Perturbation de l'é&metteur…"), {}, true);
+    Err_Recep = element(Erreurs, "Err_Recep", QStringLiteral("Perturbation du &récepteur…"), {}, true);
+    Err_Ack = element(Erreurs, "Err_Ack", QStringLiteral("&Pas d'acquittement"), {}, true);
+    Erreurs->addSeparator();
+    Err_Compteurs = element(Erreurs, "Err_Compteurs", QStringLiteral("&Compteurs initiaux…"));
+    Err_Aucune->setChecked(true);
+
     Plus = menuPrincipal(barre, "Plus", QStringLiteral("&Plus"));
     Aide = element(Plus, "Aide", QStringLiteral("&Aide"), QKeySequence(Qt::Key_F1));
     Apropos = element(Plus, "Apropos", QStringLiteral("&A Propos"));

@@ -5,7 +5,11 @@
 // tests install a recording fake so that no test ever waits on a modal dialog.
 
 #include <QImage>
+#include <QPoint>
 #include <QString>
+#include <QStringList>
+
+#include <vector>
 
 class QWidget;
 
@@ -35,6 +39,22 @@ public:
     // Opens a document with the system's viewer, by its path (no command line).
     // False when it cannot be opened.
     virtual bool ouvreDocument(const QString& chemin) = 0;
+
+    // One whole number asked for in a small modal dialog: its name, its bounds, and
+    // the value shown at first (the value typed once the dialog is accepted).
+    struct ChampNombre {
+        QString libelle;
+        int min = 0;
+        int max = 0;
+        int valeur = 0;
+    };
+    // Asks for the numbers of `champs`, each kept within its bounds; false when the
+    // user cancels (the values are then left as they were).
+    virtual bool demandeNombres(const QString& titre, const QString& texte,
+                                std::vector<ChampNombre>& champs) = 0;
+    // A context menu of `items` at `position` (global pixels); the index of the item
+    // chosen, or -1 when the menu is dismissed.
+    virtual int choisitDansMenu(const QStringList& items, const QPoint& position) = 0;
 };
 
 } // namespace varnel

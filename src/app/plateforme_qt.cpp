@@ -2,12 +2,18 @@
 
 #include <QClipboard>
 #include <QDesktopServices>
+#include <QDialog>
+#include <QDialogButtonBox>
 #include <QFileInfo>
+#include <QFormLayout>
 #include <QGuiApplication>
+#include <QLabel>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPainter>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QSpinBox>
 #include <QUrl>
 
 namespace varnel {
@@ -59,6 +65,41 @@ bool PlateformeQt::imprime(const QImage& image) {
 bool PlateformeQt::ouvreDocument(const QString& chemin) {
     // A missing file is reported here: the viewer would be started for nothing.
     return QFileInfo(chemin).isFile() && QDesktopServices::openUrl(QUrl::fromLocalFile(chemin));
+}
+
+bool PlateformeQt::demandeNombres(const QString& titre, const QString& texte,
+                                  std::vector<ChampNombre>& champs) {
+    QDialog dialogue(fenetre_);
+    dialogue.setWindowTitle(titre);
+    auto* forme = new QFormLayout(&dialogue);
+    if (!texte.isEmpty()) forme->addRow(new QLabel(texte));
+    std::vector<QSpinBox*> boites;
+    for (const ChampNombre& c : champs) {
+        auto* boite = new QSpinBox;
+        boite->setRange(c.min, c.max);
+        boite->setValue(c.valeur);
+        boite->setToolTip(QStringLiteral("%1 à %2").arg(c.min).arg(c.max));
+        forme->addRow(c.libelle, boite);
+        boites.push_back(boite);
+    }
+    auto* boutons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
+    QObject::connect(boutons, &QDialogButtonBox::accepted, &dialogue, &QDialog::accept);
+    QObject::connect(boutons, &QDialogButtonBox::rejected, &dialogue, &QDialog::reject);
+    forme->addRow(boutons);
+    if (!boites.empty()) {
+        boites.front()->selectAll(); // typing replaces the value shown
+        boites.front()->setFocus();
+    }
+    if (dialogue.exec() != QDialog::Accepted) return false;
+    for (size_t i = 0; i < champs.size(); ++i) champs[i].valeur = boites[i]->value();
+    return true;
+}
+
+int PlateformeQt::choisitDansMenu(const QStringList& items, const QPoint& position) {
+    QMenu menu(fenetre_);
+    for (const QString& item : items) menu.addAction(item);
+    QAction* choix = menu.exec(position);
+    return choix ? static_cast<int>(menu.actions().indexOf(choix)) : -1;
 }
 
 } // namespace varnel

@@ -28,6 +28,8 @@ public:
     bool choisitImprimante() override;
     bool imprime(const QImage& image) override;
     bool ouvreDocument(const QString& chemin) override;
+    bool demandeNombres(const QString& titre, const QString& texte, std::vector<ChampNombre>& champs) override;
+    int choisitDansMenu(const QStringList& items, const QPoint& position) override;
 
 private:
     QPointer<QWidget> fenetre_;

@@ -33,6 +33,7 @@ void Form1::Construit_Trame() {
     Trame_Bin->setText(QString::fromStdString(T.Trame_Bin));
     Trame_Bin->setCursorPosition(0);
     if (stuffee) Stuffe_Trame();
+    Prepare_Transmission(); // with a disturbance chosen, the bus's run of this frame
 }
 
 void Form1::Efface_Donnees() {

@@ -50,14 +50,6 @@ std::vector<uint8_t> Octets(const QString& chiffres) {
     return octets;
 }
 
-bool Memes_Bits(const Transmission& a, const Transmission& b) {
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](const TempsBit& x, const TempsBit& y) {
-        return x.emetteur == y.emetteur && x.recepteur1 == y.recepteur1 && x.recepteur2 == y.recepteur2 &&
-               x.bus == y.bus && x.genre == y.genre && x.champ == y.champ && x.phase == y.phase &&
-               x.etiquette == y.etiquette;
-    });
-}
-
 void Place(QWidget* w, int gaucheTwips) {
     w->move(Twips(gaucheTwips), w->y());
 }
@@ -212,13 +204,7 @@ void Form1::Ecrit_Trame_FD(bool identifiantComplet) {
     Trame_Bin->setCursorPosition(0);
     if (!identifiantComplet) return;
     Affiche_Stuffee(r.TrameDR, r.Trame_Bin_Stuf, r.Text2);
-    // Other bits: what the plot shows belongs to a frame that no longer exists. The
-    // very same bits (a lone digit typed) let a run go on.
-    if (Memes_Bits(Dessin.Bits(), r.Bits)) return;
-    BP_Clear_Click();
-    Dessin.Prepare(r.Bits, Rapport_Debit());
-    Init_Axe_X();
-    Ajust_Aff();
+    Prepare_Transmission();
 }
 
 bool Form1::Saisie_FD_Complete() const {
@@ -239,7 +225,7 @@ void Form1::Rapport_Click(QAction* item) {
     // The fast cells change width: the drawing starts again on the new time axis.
     BP_Clear_Click();
     Transmission bits = Dessin.Bits();
-    Dessin.Prepare(std::move(bits), Rapport_Debit());
+    Dessin.Prepare(std::move(bits), Rapport_Debit(), Dessin.Bit_Marque());
     Init_Axe_X();
     Ajust_Aff();
 }

@@ -25,17 +25,6 @@ bool Element(Genre g) {
            g == Genre::DelimiteurSurcharge || g == Genre::Intermission || g == Genre::Suspension;
 }
 
-const char* Etiquette_Element(Genre g) {
-    switch (g) {
-    case Genre::Drapeau: return EtiquetteDrapeau;
-    case Genre::Surcharge: return EtiquetteSurcharge;
-    case Genre::DelimiteurErreur:
-    case Genre::DelimiteurSurcharge: return EtiquetteDelimiteur;
-    case Genre::Intermission: return EtiquetteIntermission;
-    default: return EtiquetteSuspension;
-    }
-}
-
 // A REC above 127 goes back to this value after a successful reception.
 const int RecApresReception = 127;
 
@@ -641,6 +630,18 @@ std::string Texte_Evenement(const Evenement& e) {
     case Evenement::Sorte::ArbitragePerdu:
         return std::string("Arbitrage perdu: ") + Nom_Noeud(e.noeud) + " au bit " + bit;
     default: return std::string("Surcharge: ") + Nom_Noeud(e.noeud) + ", drapeau au bit " + bit;
+    }
+}
+
+const char* Etiquette_Element(Genre g) {
+    switch (g) {
+    case Genre::Drapeau: return EtiquetteDrapeau;
+    case Genre::Surcharge: return EtiquetteSurcharge;
+    case Genre::DelimiteurErreur:
+    case Genre::DelimiteurSurcharge: return EtiquetteDelimiteur;
+    case Genre::Intermission: return EtiquetteIntermission;
+    case Genre::Suspension: return EtiquetteSuspension;
+    default: return nullptr;
     }
 }
 

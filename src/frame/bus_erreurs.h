@@ -150,6 +150,9 @@ inline constexpr const char* EtiquetteDelimiteur = "Délim.";
 inline constexpr const char* EtiquetteSurcharge = "Surcharge";
 inline constexpr const char* EtiquetteIntermission = "Inter.";
 inline constexpr const char* EtiquetteSuspension = "Suspension";
+// The name of an element of kind `g` (one of the five above), nullptr for a kind that is no
+// element of an error or overload frame.
+const char* Etiquette_Element(Genre g);
 
 // One node on its own, fed the levels it reads, one per bit time, for what a run with a single
 // disturbance never shows (bus-off recovery, a flag overwritten...). With a frame it is the

@@ -68,6 +68,12 @@ struct TempsBit {
     Champ champ = Champ::Aucun;
     Phase phase = Phase::Nominale;
     std::string etiquette; // name over the cell ("SOF", "ID10", "d0.7", ...), empty for most
+    bool operator==(const TempsBit& b) const {
+        return emetteur == b.emetteur && recepteur1 == b.recepteur1 && recepteur2 == b.recepteur2 &&
+               bus == b.bus && genre == b.genre && champ == b.champ && phase == b.phase &&
+               etiquette == b.etiquette;
+    }
+    bool operator!=(const TempsBit& b) const { return !(*this == b); }
 };
 
 using Transmission = std::vector<TempsBit>;

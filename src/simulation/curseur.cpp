@@ -23,7 +23,10 @@ constexpr double Bord_Gauche = 65;
 void Form1::Visu_CAN_MouseDown(Qt::MouseButton bouton, double x, double y) {
     if (bouton == Qt::MiddleButton) return;
     Souris_X = static_cast<int>(x);
-    if (Visu_CAN->Annotation_Sous(x, y) == Curseur) Glisse_Curseur = true;
+    if (Visu_CAN->Annotation_Sous(x, y) == Curseur)
+        Glisse_Curseur = true;
+    else if (bouton == Qt::RightButton)
+        Menu_Bit(x, y); // the disturbances of the bit clicked
 }
 
 void Form1::Visu_CAN_MouseMove(Qt::MouseButtons boutons, double x, double /*y*/) {

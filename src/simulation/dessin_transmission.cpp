@@ -1,6 +1,9 @@
 #include "simulation/dessin_transmission.h"
+#include "frame/bus_erreurs.h"
 #include "simulation/niveaux.h"
 #include "simulation/visu_plot.h"
+
+#include <algorithm>
 
 namespace varnel {
 
@@ -33,35 +36,48 @@ constexpr int Orange = 0x0080FF;
 } // namespace
 
 const MarqueGenre& Marque_Genre(Genre g) {
-    // Indexed by Genre, in its order.
+    using namespace Couleurs;
+    // Indexed by Genre, in its order. The error frame's names are red, the overload
+    // frame's orange, the space between frames grey.
     static const MarqueGenre Table[] = {
-        {"", Couleurs::Noir, ""},       // Trame
-        {"S", Couleurs::Bleu, "Stuff"}, // Stuff
-        {"F", Orange, "Stuff fixe"},    // StuffFixe
-        {"", Couleurs::Noir, ""},       // Drapeau
-        {"", Couleurs::Noir, ""},       // DelimiteurErreur
-        {"", Couleurs::Noir, ""},       // Surcharge
-        {"", Couleurs::Noir, ""},       // DelimiteurSurcharge
-        {"", Couleurs::Noir, ""},       // Intermission
-        {"", Couleurs::Noir, ""},       // Suspension
-        {"", Couleurs::Noir, ""},       // Repos
+        {"", Noir, "", Vert, ""},                           // Trame
+        {"S", Bleu, "Stuff", Vert, ""},                     // Stuff
+        {"F", Orange, "Stuff fixe", Vert, ""},              // StuffFixe
+        {"", Noir, "", Rouge, "Drapeau d'erreur"},          // Drapeau
+        {"", Noir, "", Rouge, "Délimiteur"},                // DelimiteurErreur
+        {"", Noir, "", Orange, "Drapeau de surcharge"},     // Surcharge
+        {"", Noir, "", Orange, "Délimiteur"},               // DelimiteurSurcharge
+        {"", Noir, "", Gris, "Intermission"},               // Intermission
+        {"", Noir, "", Gris, "Suspension de transmission"}, // Suspension
+        {"", Noir, "", Vert, ""},                           // Repos
     };
     static_assert(std::size(Table) == static_cast<size_t>(Genre::Repos) + 1, "one entry per Genre");
     return Table[static_cast<size_t>(g)];
 }
 
+const MarqueGenre& Marque_Perturbation() {
+    static const MarqueGenre Perturbation = {"X", Couleurs::Rouge, "Perturbation", Couleurs::Rouge, ""};
+    return Perturbation;
+}
+
 QString Texte_Inspection(const QString& texte) {
     // The classic drawing marks its stuff bits "S" too; a lower-case "s" reads the same.
     if (texte == "s") return QStringLiteral("Stuff");
+    const MarqueGenre& x = Marque_Perturbation();
+    if (texte == QLatin1String(x.marque)) return QString::fromUtf8(x.inspection);
     for (int g = 0; g <= static_cast<int>(Genre::Repos); ++g) {
-        const MarqueGenre& m = Marque_Genre(static_cast<Genre>(g));
+        const Genre genre = static_cast<Genre>(g);
+        const MarqueGenre& m = Marque_Genre(genre);
         if (*m.marque && texte == QLatin1String(m.marque)) return QString::fromUtf8(m.inspection);
+        const char* nom = Etiquette_Element(genre);
+        if (*m.nomComplet && nom && texte == QString::fromUtf8(nom)) return QString::fromUtf8(m.nomComplet);
     }
     return texte;
 }
 
-void DessinTransmission::Prepare(Transmission bits, int rapport) {
+void DessinTransmission::Prepare(Transmission bits, int rapport, int marque) {
     bits_ = std::move(bits);
+    marque_ = marque;
     actif_ = true;
     debuts_.assign(1, 15); // three idle bit times before the first cell
     debuts_.reserve(bits_.size() + 1);
@@ -71,8 +87,16 @@ void DessinTransmission::Prepare(Transmission bits, int rapport) {
     Remet_A_Zero();
 }
 
+int DessinTransmission::Cellule_En(double x) const {
+    // The first cell boundary past x closes the cell holding it.
+    const auto fin = std::upper_bound(debuts_.begin(), debuts_.end(), x);
+    if (fin == debuts_.begin() || fin == debuts_.end()) return -1;
+    return static_cast<int>(fin - debuts_.begin()) - 1;
+}
+
 void DessinTransmission::Abandonne() {
     bits_.clear();
+    marque_ = -1;
     debuts_.assign(1, 15);
     actif_ = false;
     Remet_A_Zero();
@@ -97,11 +121,15 @@ bool DessinTransmission::Dessine_Suivant(const SupportDessin& s) {
     Cellule(s.canh, bus::CANH, x, l, b.bus);
     Cellule(s.canl, bus::CANL, x, l, b.bus);
 
+    const MarqueGenre& m = Marque_Genre(b.genre);
     if (!b.etiquette.empty())
         Texte(s, milieu, yTextes, QString::fromStdString(b.etiquette), 90,
-              b.champ == Champ::SOF ? Couleurs::Rouge : Couleurs::Vert, 4);
-    const MarqueGenre& m = Marque_Genre(b.genre);
+              b.champ == Champ::SOF ? Couleurs::Rouge : m.couleurNom, 4);
     if (*m.marque) Texte(s, milieu, yTextes, QString::fromUtf8(m.marque), 0, m.couleur, 4);
+    // Anchor 5: one line under the marks, so that a disturbed stuff bit shows both.
+    const MarqueGenre& croix = Marque_Perturbation();
+    if (static_cast<int>(i) == marque_)
+        Texte(s, milieu, yTextes, QString::fromUtf8(croix.marque), 0, croix.couleur, 5);
     return true;
 }
 

@@ -30,16 +30,25 @@ class VisuPlot;
 
 // How the drawing marks the bit times of one kind: the text written over the cell
 // (none when empty), its colour (0x00BBGGRR), and the words `Text4` shows for it when
-// the mark is clicked. One entry per `Genre`.
+// the mark is clicked; then the colour of the names of that kind (an element of an
+// error or overload frame is named on its first bit time) and the words `Text4` shows
+// for such a name when it is clicked (empty: the name as it is). One entry per `Genre`.
 struct MarqueGenre {
     const char* marque;
     int couleur;
     const char* inspection;
+    int couleurNom;
+    const char* nomComplet;
 };
 const MarqueGenre& Marque_Genre(Genre g);
 
+// The mark of the bit time a disturbance inverted: a red "X" under the marks of the
+// kinds, "Perturbation" when clicked.
+const MarqueGenre& Marque_Perturbation();
+
 // The words `Text4` shows for a text clicked on the plot: what a mark stands for
-// ("S" -> "Stuff", "F" -> "Stuff fixe"), any other text as it is.
+// ("S" -> "Stuff", "F" -> "Stuff fixe", "X" -> "Perturbation"), a short name spelled
+// out ("Inter." -> "Intermission"), any other text as it is.
 QString Texte_Inspection(const QString& texte);
 
 // Where a drawing goes and how its texts look.
@@ -63,13 +72,17 @@ public:
     };
 
     // From now on the window draws `bits`, the cells of their fast data phase `rapport`
-    // times narrower than a nominal one; nothing of them is drawn yet.
-    void Prepare(Transmission bits, int rapport);
+    // times narrower than a nominal one, bit time `marque` (if any) marked as disturbed;
+    // nothing of them is drawn yet.
+    void Prepare(Transmission bits, int rapport, int marque = -1);
     // No transmission: the window draws its classic frame again.
     void Abandonne();
     // True between `Prepare` and `Abandonne`.
     bool Actif() const { return actif_; }
     const Transmission& Bits() const { return bits_; }
+    int Bit_Marque() const { return marque_; }
+    // The cell holding X, -1 when none does (before the first one, after the last).
+    int Cellule_En(double x) const;
 
     // Cell geometry in X units. `Debut(Bits().size())` is the end of the last cell.
     double Debut(size_t i) const { return debuts_.at(i); }
@@ -91,6 +104,7 @@ public:
 private:
     Transmission bits_;
     std::vector<double> debuts_{15};
+    int marque_ = -1;
     size_t dessines_ = 0;
     Etat etat_ = Etat::Repos;
     bool actif_ = false;

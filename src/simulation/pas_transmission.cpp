@@ -52,6 +52,7 @@ void Form1::Pas_Transmission() {
     }
     const bool premier = Dessin.Dessines() == 0;
     Dessin.Dessine_Suivant(Support_Dessin());
+    Aff_Erreurs();
     if (premier) {
         Active_Menu(Legende, true);
         Menus_Legende();

@@ -143,6 +143,7 @@ void Form1::Efface_Visu_CAN() {
     Visu_CAN->Efface_Annotations();
     Visu_CAN->Rafraichit();
     Dessin.Remet_A_Zero(); // nothing of a transmission is drawn any more
+    Aff_Erreurs();
 }
 
 void Form1::Trace_SOF() {
@@ -198,7 +199,9 @@ void Form1::Trace_Stuff() {
 double Form1::Taille_Etiquettes() const {
     // Long frames squeeze their cells: smaller labels for data frames of 5 bytes and
     // more (a CAN FD DLC is read in hexadecimal), larger ones for remote frames, whose
-    // window is short.
+    // window is short. The run of a disturbed frame is longer still, and its names
+    // ("Suspension") longer than a bit's.
+    if (Err_Perturbation.sorte != Perturbation::Sorte::Aucune) return 7;
     const int dlc = Val_Hexa(Controle->text().toStdString());
     return dlc < 5 ? 8 : (Check2->isChecked() ? 9 : 7);
 }

@@ -299,10 +299,11 @@ QRectF VisuPlot::rectangleTexte(int i) const {
     const QFontMetricsF fm(policeTexte(a.taille));
     const QRectF r = fm.boundingRect(QRectF(), Qt::TextDontClip | Qt::AlignCenter, a.texte);
     const double l = r.width(), h = r.height();
-    const bool centre = a.ancre == 4;
+    const bool centre = a.ancre == 4 || a.ancre == 5;
     if (a.ancre != 3 && !centre) return {0, -h / 2, l, h};
-    // A horizontal text hangs below its point, clear of a line drawn just above it.
-    if (a.angle == 0) return {centre ? -l / 2 : EcartTexte, 0, l, h};
+    // A horizontal text hangs below its point, clear of a line drawn just above it
+    // (anchor 5: one line lower still).
+    if (a.angle == 0) return {centre ? -l / 2 : EcartTexte, a.ancre == 5 ? h : 0, l, h};
     // Read along the rotated direction: starts a little above the point, lies
     // EcartTexte to the right of it once turned by 90 degrees (or across it).
     return {EcartDebutVertical, centre ? -h / 2 : EcartTexte, l, h};
@@ -341,6 +342,12 @@ int VisuPlot::Annotation_Sous(double px, double py) const {
         if (rectangleTexte(i).contains(local)) return i;
     }
     return -1;
+}
+
+double VisuPlot::Centre_X_Annotation(int i) const {
+    // Horizontal texts only: the cursor marker.
+    const Annotation& a = annotations_.at(i);
+    return Pixel_Vers_X(X_Vers_Pixel(a.x) + rectangleTexte(i).center().x());
 }
 
 QRect VisuPlot::Zone_Textes() const {

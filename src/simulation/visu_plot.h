@@ -76,6 +76,7 @@ struct Annotation {
     // horizontal text centred on y, a vertical one rising from y (labels over a cell).
     // 0: the text's left edge on the point, centred on y (the cursor marker).
     // 4: as 3, but centred on x: it stays over its cell at any zoom.
+    // 5: as 4, a horizontal text one line lower (under a text of anchor 4).
     int ancre = 3;
 };
 
@@ -120,6 +121,8 @@ public:
     // Index of the text item under the pixel (x, y), or -1 when there is none.
     // The first item in index order wins.
     int Annotation_Sous(double px, double py) const;
+    // X value under the middle of a horizontal text item (what the "<  >" marker points at).
+    double Centre_X_Annotation(int i) const;
     // Where text items show: the drawing area and the band above it, below the title.
     QRect Zone_Textes() const;
 

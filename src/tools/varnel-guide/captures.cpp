@@ -44,20 +44,19 @@ public:
     bool choisitImprimante() override { return false; }
     bool imprime(const QImage&) override { return false; }
     bool ouvreDocument(const QString&) override { return false; }
+    bool demandeNombres(const QString&, const QString&, std::vector<ChampNombre>&) override { return false; }
+    int choisitDansMenu(const QStringList&, const QPoint&) override { return -1; }
 
 private:
     QImage image_;
 };
 
-const QStringList Noms = {QStringLiteral("fenetre-depart.png"),
-                          QStringLiteral("fenetre-trame.png"),
-                          QStringLiteral("bande-saisie.png"),
-                          QStringLiteral("trace-exemple.png"),
-                          QStringLiteral("pas-a-pas.png"),
-                          QStringLiteral("arbitrage.png"),
-                          QStringLiteral("arbitrage-tableaux.png"),
-                          QStringLiteral("bande-saisie-fd.png"),
-                          QStringLiteral("trame-fd.png")};
+const QStringList Noms = {QStringLiteral("fenetre-depart.png"),     QStringLiteral("fenetre-trame.png"),
+                          QStringLiteral("bande-saisie.png"),       QStringLiteral("trace-exemple.png"),
+                          QStringLiteral("pas-a-pas.png"),          QStringLiteral("arbitrage.png"),
+                          QStringLiteral("arbitrage-tableaux.png"), QStringLiteral("bande-saisie-fd.png"),
+                          QStringLiteral("trame-fd.png"),           QStringLiteral("erreur-bit.png"),
+                          QStringLiteral("erreur-ack.png"),         QStringLiteral("erreur-passive.png")};
 
 void Attend() {
     for (int i = 0; i < 5; ++i) QCoreApplication::processEvents();
@@ -156,6 +155,38 @@ int Capture(const QString& dossier) {
             Attend();
             ok &= Enregistre(f.Frame_Trame, dossier, QStringLiteral("bande-saisie-fd.png"));
         }
+
+        // Errors on the bus, frame 123 with the bytes 11 22 drawn at once, each zoomed on
+        // its error frame as the mouse wheel would.
+        if (f.CheckFD) f.CheckFD->setChecked(false);
+        Ecrit(f.Controle, QStringLiteral("2"));
+        Ecrit(f.Data[0], QStringLiteral("11"));
+        Ecrit(f.Data[1], QStringLiteral("22"));
+        // `pas`: drawn step by step that far, else at once.
+        const auto erreur = [&](varnel::Perturbation p, int tec, double de, double a, const QString& nom,
+                                int pas = 0) {
+            f.Err_Conditions.tec = tec;
+            f.Choisit_Perturbation(p);
+            if (pas > 0) {
+                f.BP_Clear->click();
+                Lance(f.Pas_a_Pas, pas);
+            } else {
+                Lance(f.Instantanne);
+            }
+            f.Visu_CAN->xAxis->setRange(de, a);
+            f.Visu_CAN->replot();
+            ok &= Enregistre(f.Frame_simul, dossier, nom);
+        };
+        using Sorte = varnel::Perturbation::Sorte;
+        // The transmitter reads its bit 25 inverted: a bit error, then every node's flag.
+        erreur({Sorte::Emetteur, 25}, 0, 100, 260, QStringLiteral("erreur-bit.png"));
+        // Nobody acknowledges: the transmitter's acknowledge error at the end of the frame,
+        // drawn step by step to the end of the intermission.
+        erreur({Sorte::Acquittement, 0}, 0, 240, 400, QStringLiteral("erreur-ack.png"), 71);
+        // An error-passive transmitter: a passive flag, then eight suspend bits.
+        erreur({Sorte::Emetteur, 25}, 128, 100, 320, QStringLiteral("erreur-passive.png"));
+        f.Err_Conditions.tec = 0;
+        f.Choisit_Perturbation({});
 
         // Arbitration: node 1 loses at ID1, node 3 (remote frame) loses at RTR.
         Lance(f.Simulation_arbitrage);
