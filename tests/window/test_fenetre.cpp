@@ -90,7 +90,7 @@ TEST_F(Fenetre, BarreDeMenus) {
     for (QAction* a : f->menuBar()->actions())
         barre << (a->menu() ? a->text() : QString("[%1]").arg(a->text().size())); // blank spacers
     EXPECT_EQ(barre.join('|'), QString::fromUtf8("&Fichier|[2]|[4]|&Mode|[5]|[7]|&Préférences|[1]|"
-                                                 "&Graph|[9]|&Affichage|&Légende|&Plus"));
+                                                 "&Graph|[9]|&Affichage|&Légende|&Erreurs|&Plus"));
     // Item texts, with their shortcuts.
     const std::pair<const char*, const char*> menus[] = {
         {"Fichier", "&Imprimer|&Quitter"},
@@ -105,6 +105,8 @@ TEST_F(Fenetre, BarreDeMenus) {
         {"Coul_Graph", "&Noir et Blanc"},
         {"Affichage", "&Pas à Pas Ctrl+P|&Instantanné Ctrl+I"},
         {"Legende", "&Masquer Ctrl+M|&Afficher Ctrl+A"},
+        {"Erreurs", "&Aucune erreur|Perturbation du &bus…|Perturbation de l'é&metteur…|Perturbation du "
+                    "&récepteur…|&Pas d'acquittement||&Compteurs initiaux…"},
         {"Plus", "&Aide F1|&A Propos"}};
     for (const auto& [nom, titres] : menus) {
         SCOPED_TRACE(nom);
