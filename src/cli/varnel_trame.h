@@ -43,4 +43,7 @@ uint64_t Unites_VCD(const Transmission& bits, uint32_t debit, uint32_t debitDonn
 // success, else the reason in French.
 std::string Ecrit_Fichier(const std::string& chemin, const std::string& contenu);
 
+// The reason for an error number (errno), in French.
+std::string Raison_Systeme(int numero);
+
 } // namespace varnel

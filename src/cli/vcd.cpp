@@ -90,9 +90,7 @@ std::string Texte_VCD(const Transmission& bits, uint32_t debit, uint32_t debitDo
     return v;
 }
 
-namespace {
-
-std::string Raison(int numero) {
+std::string Raison_Systeme(int numero) {
     switch (numero) {
     case ENOENT:
     case ENOTDIR: return "dossier inexistant";
@@ -105,13 +103,11 @@ std::string Raison(int numero) {
     }
 }
 
-} // namespace
-
 std::string Ecrit_Fichier(const std::string& chemin, const std::string& contenu) {
     if (chemin.empty()) return "nom de fichier vide";
     std::string temporaire = chemin + ".XXXXXX";
     const int fd = mkstemp(temporaire.data());
-    if (fd < 0) return Raison(errno);
+    if (fd < 0) return Raison_Systeme(errno);
 
     // mkstemp creates the file private; give it the usual permissions of a new file.
     const mode_t masque = umask(0);
@@ -132,7 +128,7 @@ std::string Ecrit_Fichier(const std::string& chemin, const std::string& contenu)
     if (erreur == 0 && std::rename(temporaire.c_str(), chemin.c_str()) != 0) erreur = errno;
     if (erreur != 0) {
         unlink(temporaire.c_str());
-        return Raison(erreur);
+        return Raison_Systeme(erreur);
     }
     return {};
 }

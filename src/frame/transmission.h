@@ -93,6 +93,9 @@ struct Position {
 Transmission Assemble_Transmission(const std::string& emis, const std::string& symboles,
                                    const std::vector<Position>& positions);
 
+// The recessive bits after a frame's last end-of-frame bit before the next frame may start.
+inline constexpr int Intermission = 3;
+
 // How long bit times last, in quarters of a bit at each rate. A CAN FD frame with BRS
 // switches to the data rate at the sample point (75 %) of BRS, the last bit before its data
 // phase, and back at the sample point of the CRC delimiter, the first bit after it: BRS
