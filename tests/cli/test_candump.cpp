@@ -332,12 +332,13 @@ TEST(Journal, ChargeCalculeeALaMain) {
 }
 
 // Two buses in one log, each with its own table and load; an FD frame with BRS names the
-// data rate; identifiers of both formats and of FD apart; one frame: no period.
+// data rate; identifiers of both formats and of FD apart; one frame: no period; dates out of
+// order (logs merged by hand) count from the earliest to the latest.
 TEST(Journal, DeuxInterfaces) {
     const auto [statut, sortie, erreurs] = Analyse("(1.000000) can1 123##1\n"
-                                                   "(1.000000) can0 123#\n"
-                                                   "(1.001000) can0 00000123#\n"
                                                    "(1.002000) can0 123#\n"
+                                                   "(1.001000) can0 00000123#\n"
+                                                   "(1.000000) can0 123#\n"
                                                    "(1.003000) can0 123##0\n");
     EXPECT_EQ(statut, 0);
     EXPECT_EQ(erreurs, "");
