@@ -1,4 +1,5 @@
 // candump's frame syntax, the lines of `candump -L`, and the time of a frame on the bus.
+#include <algorithm>
 #include <cstdio>
 
 #include "cli/candump.h"
@@ -203,9 +204,8 @@ std::string Lit_Ligne_Candump(std::string_view ligne, LigneCandump& l) {
     if (i < n && ligne[i] == '.')
         for (++i; i < n && ligne[i] >= '0' && ligne[i] <= '9'; ++i, ++decimales)
             if (decimales < 9) fraction = fraction * 10 + static_cast<uint64_t>(ligne[i] - '0');
-    const size_t fin = ligne.find(')');
-    if (chiffres == 0 || i >= n || ligne[i] != ')' || (ligne[i - 1] == '.'))
-        return "horodatage illisible: " + Cite(ligne.substr(0, fin == std::string_view::npos ? n : fin + 1)) +
+    if (chiffres == 0 || i >= n || ligne[i] != ')' || ligne[i - 1] == '.')
+        return "horodatage illisible: " + Cite(ligne.substr(0, std::min(ligne.find(')'), n - 1) + 1)) +
                modele;
     if (chiffres > 10 || decimales > 9)
         return "horodatage hors limites (10 chiffres avant la virgule, 9 après au plus): " +

@@ -3,12 +3,11 @@
 // takes on the bus.
 //
 // candump writes a frame as `123#01FF` (3 hexadecimal digits: standard identifier, 8:
-// extended; then the data bytes, a dot allowed between them as cansend reads them: one at
-// a time, before or after any byte), `123#R` or `123#R3`
-// (remote frame, DLC 0 or 3) and `123##1<data>` (CAN FD, the digit after "##" its flags:
-// 1 BRS, 2 ESI, 4 the FD mark recent versions add). `candump -L` writes one frame a line:
-// `(1436509052.249713) can0 123#01FF`. Reading a line allocates nothing; only a refusal
-// builds its text.
+// extended; then the data bytes, with dots between them if one likes, one at a time, as
+// cansend reads them), `123#R` or `123#R3` (remote frame, DLC 0 or 3) and `123##1<data>`
+// (CAN FD, the digit after "##" its flags: 1 BRS, 2 ESI, 4 the FD mark recent versions
+// add). `candump -L` writes one frame a line: `(1436509052.249713) can0 123#01FF`. Reading
+// a line allocates nothing; only a refusal builds its text.
 
 #include <array>
 #include <cstdint>
