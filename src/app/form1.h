@@ -289,6 +289,9 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* e) override;
+    // Gives the menu shortcut keys to the menus whatever control of the window has
+    // the focus (app/form1_menus.cpp).
+    bool eventFilter(QObject* objet, QEvent* e) override;
 
 private:
     void Cree_Controles();

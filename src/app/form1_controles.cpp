@@ -157,14 +157,12 @@ void Form1::Cree_Controles() {
     Label2 =
         etiquette(f, QStringLiteral("Label2"), QStringLiteral("Identifiant à émettre"), 1560, 195, 1575, 375);
     Identifiant = boiteHexa(f, QStringLiteral("Identifiant"), 3, 1680, 480, 1215, 375);
-    Identifiant->setRaccourcisPropres(true);
     Label1 = etiquette(f, QStringLiteral("Label1"), QStringLiteral("Type de trame"), 1680, 960, 1095, 255);
     Check2 = caseACocher(f, QStringLiteral("Check2"), QStringLiteral("Trame de données. RTR dominant"), 2790,
                          960, 3015, 255);
     Label3 = etiquette(f, QStringLiteral("Label3"), QStringLiteral("DLC"), 3120, 195, 615, 375, true);
     Controle = boiteHexa(f, QStringLiteral("Controle"), 1, 3120, 480, 615, 375);
     Controle->setText(QStringLiteral("0"));
-    Controle->setRaccourcisPropres(true);
     for (int n = 0; n < 8; ++n) {
         const QString k = QString::number(n);
         LabelD[n] = etiquette(f, QStringLiteral("LabelD") + k, QStringLiteral("D") + k, 3840 + 360 * n, 195,

@@ -39,14 +39,14 @@ inline std::string Champ(const std::string& sortie, const std::string& nom) {
     return sortie.substr(debut, sortie.find('\n', debut) - debut);
 }
 
-// Reads a VCD back: its $timescale, and each signal sampled in the middle of every bit.
+// Reads a VCD back: its $timescale and $comment, and each signal sampled in the middle of every bit.
 inline std::map<std::string, std::string> Relit(const std::string& chemin, double bit) {
     std::map<std::string, std::string> noms, bits; // identifier code -> signal name
     std::map<std::string, std::map<double, char, std::greater<>>> changements; // latest first
     double t = 0;
     std::ifstream in(chemin);
     for (std::string mot, type, largeur, code; in >> mot;) {
-        if (mot == "$timescale")
+        if (mot == "$timescale" || mot == "$comment")
             for (std::string m; in >> m && m != "$end";) bits[mot] += (bits[mot].empty() ? "" : " ") + m;
         else if (mot == "$var" && in >> type >> largeur >> code)
             in >> noms[code];
