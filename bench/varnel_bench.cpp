@@ -4,6 +4,7 @@
 #include "app/form1.h"
 #include "cli/journal.h"
 #include "editor/boite_hexa.h"
+#include "editor/boite_octets.h"
 #include "frame/longueur_trame.h"
 #include "frame/trame_fd.h"
 #include "plateforme_factice.h"
@@ -46,6 +47,18 @@ struct Banc {
         f->Controle->selectAll(); // the box holds its one digit: type over it
         QTest::keyClicks(f->Controle, "8");
         for (int k = 0; k < 8; ++k) QTest::keyClicks(f->Data[k], OctetLong);
+    }
+    // The longest CAN FD frame: extended, 64 bytes of zeros (a stuff bit every four
+    // data bits), fast data phase.
+    void trameFDPlusLongue() {
+        if (!f->Legend->isChecked()) f->Legend->trigger();
+        f->CheckFD->click();
+        if (!f->Check1->isChecked()) f->Check1->click();
+        QTest::keyClicks(f->Identifiant, IdentifiantLong);
+        f->Controle->selectAll();
+        QTest::keyClicks(f->Controle, "F");
+        QTest::keyClicks(f->DonneesFD, QString(128, '0'));
+        f->CheckBRS->click();
     }
     // One full repaint of a plot, as the event loop does it.
     static void repeint(VisuPlot* plot) {
@@ -92,6 +105,25 @@ void InstantLongestFrame(benchmark::State& state) {
     }
 }
 BENCHMARK(InstantLongestFrame)->Unit(benchmark::kMicrosecond);
+
+void RepaintLongestFDFrame(benchmark::State& state) {
+    Banc b;
+    b.trameFDPlusLongue();
+    b.f->Instantanne->trigger();
+    QCoreApplication::processEvents();
+    for (auto _ : state) Banc::repeint(b.f->Visu_CAN);
+}
+BENCHMARK(RepaintLongestFDFrame)->Unit(benchmark::kMicrosecond);
+
+void InstantLongestFDFrame(benchmark::State& state) {
+    Banc b;
+    b.trameFDPlusLongue();
+    for (auto _ : state) {
+        b.f->Instantanne_Click();
+        QCoreApplication::processEvents();
+    }
+}
+BENCHMARK(InstantLongestFDFrame)->Unit(benchmark::kMicrosecond);
 
 void BlackAndWhiteLongestFrame(benchmark::State& state) {
     Banc b;
@@ -228,6 +260,8 @@ int main(int argc, char** argv) {
           "keystroke in Identifiant / repaint of the empty plot");
     ratio("InstantLongestFrame", "RepaintLongestFrame",
           "Instantanné, longest frame / repaint of that drawing");
+    ratio("InstantLongestFDFrame", "RepaintLongestFDFrame",
+          "Instantanné, longest CAN FD frame / repaint of that drawing");
     ratio("BlackAndWhiteLongestFrame", "RepaintLongestFrame", "Noir et Blanc / repaint of that drawing");
     ratio("ModeSwitchRoundTrip", "RepaintLongestFrame",
           "arbitration mode and back / repaint of the longest drawing");

@@ -37,3 +37,7 @@ endforeach()
 if(TARGET test_cli)
     add_dependencies(test_cli varnel-trame)
 endif()
+# The CAN FD window tests compare the window's texts with varnel-trame's.
+if(TARGET test_fd)
+    add_dependencies(test_fd varnel-trame)
+endif()
