@@ -5,7 +5,9 @@
 #include "cli/journal.h"
 #include "editor/boite_hexa.h"
 #include "editor/boite_octets.h"
+#include "frame/bus_erreurs.h"
 #include "frame/longueur_trame.h"
+#include "frame/trame.h"
 #include "frame/trame_fd.h"
 #include "plateforme_factice.h"
 #include "simulation/visu_plot.h"
@@ -161,6 +163,29 @@ void EngineLongestFrame(benchmark::State& state) {
 }
 BENCHMARK(EngineLongestFrame);
 
+// The error model: a frame of eight bytes that receiver 1 reads with one data bit inverted (a
+// CRC error, error frames, counters), then sent again; items are bit times.
+void EngineErrorRunWithRetransmission(benchmark::State& state) {
+    Trame t;
+    t.Bits_ID = Regle_Identifiant("123", false).Bits_ID;
+    t.Bits_Ctrl = "00" + Hexa_Bin("8");
+    for (auto& d : t.Bits_D) d = Hexa_Bin("55");
+    t.Construit_Trame("8", true);
+    const Transmission trame = Transmission_Classique(t);
+    Perturbation p;
+    p.sorte = Perturbation::Sorte::Recepteur;
+    p.bit = 40;
+    size_t bits = 0;
+    for (auto _ : state) {
+        const Deroulement d = Simule_Bus(trame, p, ConditionsBus());
+        bits += d.bits.size();
+        benchmark::DoNotOptimize(d.final);
+    }
+    state.counters["bits"] =
+        benchmark::Counter(static_cast<double>(bits), benchmark::Counter::kAvgIterations);
+}
+BENCHMARK(EngineErrorRunWithRetransmission);
+
 // The length of a classic frame as a log line gives it (numbers in, bit count out), over
 // a set of random frames of 0 to 8 bytes, both formats, a quarter of them stuff-heavy.
 void EngineFrameLength(benchmark::State& state) {
@@ -233,10 +258,13 @@ BENCHMARK(JournalLinesPerSecond)->Unit(benchmark::kMillisecond);
 class Rapport : public benchmark::ConsoleReporter {
 public:
     std::map<std::string, double> temps; // nanoseconds per iteration
+    double bitsParRun = 0;               // bit times in one run of the error model
     void ReportRuns(const std::vector<Run>& runs) override {
-        for (const Run& r : runs)
+        for (const Run& r : runs) {
             temps[r.benchmark_name()] =
                 r.GetAdjustedRealTime() * 1e9 / benchmark::GetTimeUnitMultiplier(r.time_unit);
+            if (r.counters.count("bits")) bitsParRun = r.counters.at("bits");
+        }
         ConsoleReporter::ReportRuns(runs);
     }
 };
@@ -265,6 +293,9 @@ int main(int argc, char** argv) {
     ratio("BlackAndWhiteLongestFrame", "RepaintLongestFrame", "Noir et Blanc / repaint of that drawing");
     ratio("ModeSwitchRoundTrip", "RepaintLongestFrame",
           "arbitration mode and back / repaint of the longest drawing");
+    if (t.count("EngineErrorRunWithRetransmission"))
+        std::printf("%-58s %6.0f\n", "engine: bit times per second, 3 nodes, retransmission",
+                    rapport.bitsParRun * 1e9 / t["EngineErrorRunWithRetransmission"]);
     if (t.count("EngineLongestFrame"))
         std::printf("%-58s %6.0f\n", "engine: longest frames computed per second",
                     1e9 / t["EngineLongestFrame"]);

@@ -4,7 +4,7 @@
 enable_testing()
 find_package(GTest REQUIRED)
 
-set(VARNEL_ENGINE_TEST_DIRS frame cli)
+set(VARNEL_ENGINE_TEST_DIRS frame cli erreurs)
 
 add_library(varnel_test_gui_main STATIC tests/support/gui_main.cpp)
 target_link_libraries(varnel_test_gui_main PUBLIC varnel_gui GTest::gtest Qt6::Test)
