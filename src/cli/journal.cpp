@@ -266,7 +266,7 @@ int Analyse_Journal(int fd, const OptionsJournal& o, std::ostream& sortie, std::
     if (lecteur.Erreur() != 0) {
         erreurs << o.prefixe << "impossible de lire " << o.nom << ": " << Raison_Systeme(lecteur.Erreur())
                 << "\n";
-        return 2;
+        return SortieErreur;
     }
     if (bilan.Trames() == 0) {
         erreurs << o.prefixe << o.nom << " ne contient aucune trame"
@@ -274,7 +274,7 @@ int Analyse_Journal(int fd, const OptionsJournal& o, std::ostream& sortie, std::
                         ? " lisible (" + Nombre(illisibles, "ligne illisible", "lignes illisibles") + ")"
                         : "")
                 << "\n";
-        return 2;
+        return SortieErreur;
     }
     const std::string ignorees =
         illisibles ? Nombre(illisibles, "ligne illisible ignorée", "lignes illisibles ignorées") : "";
@@ -282,7 +282,7 @@ int Analyse_Journal(int fd, const OptionsJournal& o, std::ostream& sortie, std::
         sortie << bilan.Tableau() << (illisibles ? ignorees + " (voir la sortie d'erreur)\n" : "");
     else if (illisibles)
         erreurs << o.prefixe << ignorees << "\n";
-    return illisibles ? 1 : 0;
+    return illisibles ? SortieLignesIgnorees : SortieOk;
 }
 
 } // namespace varnel

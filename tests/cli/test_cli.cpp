@@ -16,13 +16,15 @@
 #include "outils.h"
 
 TEST(Sortie, ExempleStandard123) {
-    EXPECT_EQ(Lance({"123"}), "Trame brute: 0 00100100011 0 000000 110100001011000 11 1111111\n"
-                              "Nb bits: 43\n"
-                              "CRC: 6858\n"
-                              "Trame stuffée: 00010010001100000100110100001011000111111111\n"
-                              "Nb bits stuffée: 44\n"
-                              "Symboles: DDDrDDrDDDrrDDDDDSDDrrDrDDDDrDrrDDDrrrrrrrrrr\n"
-                              "0\n");
+    EXPECT_EQ(Lance({"123"}),
+              "Trame brute: 0 00100100011 0 000000 110100001011000 11 1111111\n"
+              "Nb bits: 43\n"
+              "CRC: 6858\n"
+              "Trame stuffée: 00010010001100000100110100001011000111111111\n"
+              "Nb bits stuffée: 44\n"
+              "Symboles: DDDrDDrDDDrrDDDDDSDDrrDrDDDDrDrrDDDrrrrrrrrrr\n"
+              "Durée: 48 bits (intermission comprise), 96 µs à 500000 bit/s\n" // 35 + 10 + 3 bits
+              "0\n");
 }
 
 // Options, DLC, bytes and remote frames give the expected raw frame. The VCD holds idle, the

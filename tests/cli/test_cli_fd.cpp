@@ -36,6 +36,9 @@ TEST(Sortie, TrameFD) {
         "Symboles: "
         "DDDDDSrDDDDrDDDrDrDrDDDDDSDDDDDSDDDDDSDDDrDDDDDSDrDDDDDSDDrrDDDDDSrDDDDDSDDrDrDDDDDSrrDDDDDSD"
         "rrrfDrrDFrrDrfrDrrfrDrrfrrrrfrrrrrrrrrrr\n"
+        // 123 bits up to the CRC, BRS the 18th: 17 + 0,75 + 0,25 + 12 nominal bits of 2 µs, 0,25 + 105 +
+        // 0,75 fast bits of 0,5 µs
+        "Durée: 136 bits (intermission comprise), 113 µs à 500000 / 2000000 bit/s\n"
         "0\n");
 }
 
@@ -66,9 +69,12 @@ TEST(Sortie, OptionsFD) {
         std::ostringstream sortie, erreurs;
         EXPECT_EQ(Varnel_Trame(arguments, sortie, erreurs), 0) << erreurs.str();
         const TrameFD t = Construit_Trame_FD(saisie);
-        EXPECT_EQ(sortie.str(), "Trame brute: " + t.Trame_Bin + "\nNb bits: " + t.Text1 +
+        const std::string attendu = "Trame brute: " + t.Trame_Bin + "\nNb bits: " + t.Text1 +
                                     "\nCRC: " + t.Champ_CRC + "\nTrame stuffée: " + t.Trame_Bin_Stuf +
-                                    "\nNb bits stuffée: " + t.Text2 + "\nSymboles: " + t.TrameDR + "\n");
+                                    "\nNb bits stuffée: " + t.Text2 + "\nSymboles: " + t.TrameDR +
+                                    "\nDurée: " + std::to_string(t.Bits.size() + 3) +
+                                    " bits (intermission comprise), ";
+        EXPECT_EQ(sortie.str().substr(0, attendu.size()), attendu);
     }
 }
 
@@ -263,8 +269,13 @@ TEST(VCD, FDDecodeParSigrok) {
 // Random argument lists, in-process: either the six lines, consistent with each other, and
 // the VCD when asked; or one refusal line, nothing on stdout and no file.
 TEST(Options, ArgumentsAuHasard) {
-    Dossier d;
-    const std::string vcd = "--vcd=" + (d.chemin / "f.vcd").string();
+    Dossier d, journaux;
+    const std::string vcd = "--vcd=" + (d.chemin / "f.vcd").string(),
+                      lisible = "--journal=" + (journaux.chemin / "lisible.log").string(),
+                      illisible = "--journal=" + (journaux.chemin / "illisible.log").string();
+    const std::string log = "(1.0) can0 123#01FF\n(1.001) can0 12345678##1AABB\n(1.002) can1 7EF#R3\n";
+    std::ofstream(journaux.chemin / "lisible.log") << log;
+    std::ofstream(journaux.chemin / "illisible.log") << log << "(1.003) can0 123#0\n";
     // Mostly sensible words, so that many lists go through; a few wrong ones.
     const std::vector<std::string> avecErreur = {"--erreur=ack", "--erreur=bus:30", "--erreur=recepteur:60",
                                                  "--erreur",     "--tentatives",    "--tec=130",
@@ -274,23 +285,40 @@ TEST(Options, ArgumentsAuHasard) {
         "--fd",  "--fd", "--fd", "--brs", "--brs", "--esi", "--debit", "--debit-donnees",
         "--deb", "--e",  "--es", "-x",    "--",    "-h",    vcd,       vcd};
     options.insert(options.end(), avecErreur.begin(), avecErreur.end());
+    options.insert(options.end(), {lisible, illisible, "--csv", "--journal"});
     const std::vector<std::string> valeurs = {"500000", "3000000", "8000000", "1", "0",
                                               "15",     "a",       "0g",      "ff"},
                                    standards = {"123", "7EF", "000", "7f0", "12"},
-                                   etendus = {"1abcdef0", "00000000", "1FFFFFFF", "-1"};
+                                   etendus = {"1abcdef0", "00000000", "1FFFFFFF", "-1"},
+                                   candumps = {"123#01FF", "7ef##1AABB", "123#R3", "12345678#00",
+                                               "123##2",   "123#0",      "7F0#",   "123##9"};
     const size_t longueurs[] = {0, 1, 3, 8, 9, 12, 16, 20, 64, 65};
     std::mt19937 alea(15);
     auto un = [&alea](const std::vector<std::string>& v) { return v[alea() % v.size()]; };
-    int reussies = 0, fd = 0, deroulements = 0;
+    int reussies = 0, fd = 0, deroulements = 0, lus = 0, candump = 0;
     for (int n = 0; n < 5000; ++n) {
         std::vector<std::string> arguments;
         for (int k = static_cast<int>(alea() % 5); k > 0; --k) {
             arguments.push_back(un(options));
             if (alea() % 4 == 0) arguments.push_back(un(valeurs));
         }
-        const bool etendue = std::find(arguments.begin(), arguments.end(), "-e") != arguments.end();
-        arguments.push_back(un(etendue == (alea() % 6 != 0) ? etendus : standards));
-        arguments.insert(arguments.end(), longueurs[alea() % 10], alea() % 8 ? "5a" : un(valeurs));
+        if (alea() % 10 == 0) { // a log with what goes with it
+            arguments = {un({lisible, illisible})};
+            if (alea() % 2) arguments.push_back("--csv");
+            if (alea() % 3 == 0) arguments.push_back("--debit-donnees=" + un(valeurs));
+        }
+        auto avec = [&arguments](const std::string& a) {
+            return std::find(arguments.begin(), arguments.end(), a) != arguments.end();
+        };
+        const bool journal = avec(lisible) || avec(illisible);
+        if (!journal || alea() % 4 == 0) {
+            if (alea() % 5 == 0) {
+                arguments.push_back(un(candumps));
+            } else {
+                arguments.push_back(un(avec("-e") == (alea() % 6 != 0) ? etendus : standards));
+                arguments.insert(arguments.end(), longueurs[alea() % 10], alea() % 8 ? "5a" : un(valeurs));
+            }
+        }
         if (alea() % 4 == 0) arguments.push_back(un(options));
         std::string texte;
         for (const std::string& a : arguments) texte += a + " ";
@@ -298,6 +326,23 @@ TEST(Options, ArgumentsAuHasard) {
         std::ostringstream sortie, erreurs;
         const int statut = Varnel_Trame(arguments, sortie, erreurs);
         const std::string s = sortie.str(), e = erreurs.str();
+        // A log: its table or CSV; its unreadable line told on stderr (status 1). The last
+        // --journal before any "--" is the one read.
+        std::string lu;
+        for (size_t i = 0; i < arguments.size() && arguments[i] != "--"; ++i)
+            if (arguments[i].rfind("--journal", 0) == 0)
+                lu = arguments[i] == "--journal" && i + 1 < arguments.size() ? arguments[++i] : arguments[i];
+        if (statut != 2 && journal && s.rfind("Usage:", 0) != 0) {
+            ++lus;
+            ASSERT_EQ(statut, lu == illisible ? 1 : 0);
+            ASSERT_EQ(s.rfind(avec("--csv") ? "horodatage;" : "Interface can0\n", 0), 0u) << s;
+            ASSERT_EQ(
+                e, statut ? "varnel-trame: ligne 4 ignorée: l'octet « 0 » n'a qu'un chiffre hexadécimal, il "
+                            "en faut deux, dans les données « 0 »\n" +
+                                std::string(avec("--csv") ? "varnel-trame: 1 ligne illisible ignorée\n" : "")
+                          : "");
+            continue;
+        }
         if (statut != 0) {
             ASSERT_EQ(statut, 2);
             ASSERT_EQ(s, "");
@@ -322,7 +367,12 @@ TEST(Options, ArgumentsAuHasard) {
                   std::stoul(Champ(s, "CRC"), nullptr, 16));
         const bool estFD = symboles.find_first_of("fF") != std::string::npos;
         fd += estFD;
-        ASSERT_EQ(estFD, std::find(arguments.begin(), arguments.end(), "--fd") != arguments.end());
+        ASSERT_EQ(estFD, avec("--fd") || avec("7ef##1AABB") || avec("123##2"));
+        const std::string duree = Champ(s, "Durée");
+        ASSERT_EQ(duree.substr(0, duree.find(" bits")), std::to_string(symboles.size() + 3));
+        ASSERT_EQ(duree.find(" / ") != std::string::npos, estFD && (avec("--brs") || avec("7ef##1AABB")));
+        candump +=
+            s.find("Trame brute") != std::string::npos && arguments.back().find('#') != std::string::npos;
         // With --erreur, the run: as many bit times in each of its four lines.
         if (s.find("\nBus: ") != std::string::npos) {
             ++deroulements;
@@ -339,4 +389,6 @@ TEST(Options, ArgumentsAuHasard) {
     EXPECT_GT(reussies, 200);
     EXPECT_GT(fd, 70);
     EXPECT_GT(deroulements, 20);
+    EXPECT_GT(lus, 150);
+    EXPECT_GT(candump, 20);
 }
