@@ -479,7 +479,8 @@ std::string Usage_Varnel_Trame() {
            "\n"
            "Identifiant standard : 3 chiffres hexadécimaux (000 à 7EF) ; octets : 2 chiffres "
            "chacun.\n"
-           "Exemple : varnel-trame -d 2 123 01 FF\n";
+           "Exemples : varnel-trame -d 2 123 01 FF ; varnel-trame 123#01FF ; varnel-trame --journal "
+           "can.log\n";
 }
 
 int Varnel_Trame(const std::vector<std::string>& arguments, std::ostream& sortie, std::ostream& erreurs) {
