@@ -45,6 +45,7 @@ namespace varnel {
 class BoiteHexa;
 class Courbe;
 class Dialog;
+class Form1;
 class Plateforme;
 class VisuPlot;
 
@@ -52,6 +53,27 @@ class VisuPlot;
 constexpr int Twips(int twips) {
     return twips / 15;
 }
+
+// A control of the arbitration area. The window creates that area the first time
+// something needs it, not at start-up: reading any of its controls creates the whole
+// area, so that no code ever finds one of them missing.
+template <class T> class ControleArb {
+public:
+    ControleArb(Form1* fenetre) : fenetre_(fenetre) {}
+    ControleArb& operator=(T* controle) {
+        controle_ = controle;
+        return *this;
+    }
+    T* get() const;
+    operator T*() const { return get(); }
+    T* operator->() const { return get(); }
+    // Whether the area exists, without creating it.
+    bool existe() const { return controle_ != nullptr; }
+
+private:
+    Form1* fenetre_;
+    T* controle_ = nullptr;
+};
 
 class Form1 : public QMainWindow {
     Q_OBJECT
@@ -67,8 +89,8 @@ public:
     // ---- Controls -----------------------------------------------------------------
     QFrame* Frame_Trame = nullptr;
     QFrame* Frame_simul = nullptr;
-    QFrame* Frame_Iden = nullptr;
-    QFrame* Frame_Arb = nullptr;
+    ControleArb<QFrame> Frame_Iden{this};
+    ControleArb<QFrame> Frame_Arb{this};
 
     // Frame_Trame
     QLabel* Labe1 = nullptr;
@@ -107,17 +129,20 @@ public:
     QPushButton* BP_Clear = nullptr;
     QLineEdit* Text4 = nullptr;
 
-    // Frame_Iden
-    QLabel* Label9 = nullptr;
-    std::array<QLabel*, 3> LabelN{};      // Label8, Label10, Label12
-    std::array<BoiteHexa*, 3> Noeud{};    // Noeud1 .. Noeud3
-    std::array<QCheckBox*, 3> CheckN{};   // CheckN1 .. CheckN3
-    std::array<QTableWidget*, 3> GridN{}; // GridN1 .. GridN3
-    QTableWidget* GridBus = nullptr;
-    QPushButton* BP_RAZ = nullptr;
+    // Frame_Iden (the arbitration area, with Frame_Arb: see ControleArb)
+    ControleArb<QLabel> Label9{this};
+    std::array<ControleArb<QLabel>, 3> LabelN{{{this}, {this}, {this}}};      // Label8, Label10, Label12
+    std::array<ControleArb<BoiteHexa>, 3> Noeud{{{this}, {this}, {this}}};    // Noeud1 .. Noeud3
+    std::array<ControleArb<QCheckBox>, 3> CheckN{{{this}, {this}, {this}}};   // CheckN1 .. CheckN3
+    std::array<ControleArb<QTableWidget>, 3> GridN{{{this}, {this}, {this}}}; // GridN1 .. GridN3
+    ControleArb<QTableWidget> GridBus{this};
+    ControleArb<QPushButton> BP_RAZ{this};
 
     // Frame_Arb
-    VisuPlot* Visu_ARB = nullptr;
+    ControleArb<VisuPlot> Visu_ARB{this};
+
+    // Creates the arbitration area, hidden, the first time it is called.
+    void Cree_Zone_Arbitrage();
 
     // ---- Menus (top-level menus are QMenu, their items QAction) ------------------
     QMenu* Fichier = nullptr;
@@ -296,10 +321,16 @@ private:
     void Connecte_Editeur();
     void Connecte_Simulation();
     void Connecte_Arbitrage();
+    void Connecte_Noeuds();
     void Connecte_Couches();
     void Connecte_Sorties();
 
     Plateforme& plateforme_;
 };
+
+template <class T> T* ControleArb<T>::get() const {
+    if (!controle_) fenetre_->Cree_Zone_Arbitrage();
+    return controle_;
+}
 
 } // namespace varnel

@@ -25,6 +25,11 @@ constexpr int HauteurClient = 10305;
 
 constexpr int LargeurBandeau = 4535;
 
+// The longest caption of the RTR check boxes.
+QString requete() {
+    return QStringLiteral("Trame de requête. RTR récessif");
+}
+
 using Couleurs::Bleu;
 using Couleurs::Gris;
 using Couleurs::Rouge;
@@ -233,9 +238,37 @@ void Form1::Cree_Controles() {
     Couleur_Texte(Text4, 0);
     Text4->hide();
 
-    // ---- Node entry (arbitration) ---------------------------------------------------
+    // Lies on the window itself, under the areas that cover it: it holds the frame's
+    // symbol string for the program, not for the user, so it never takes the focus.
+    TrameDR = boiteTexte(client, QStringLiteral("TrameDR"), 240, 2880, 10575, 285, true);
+    Couleur_Texte(TrameDR, Rouge);
+    TrameDR->setFocusPolicy(Qt::NoFocus);
+    TrameDR->lower();
+
+    // Captions that this system's fonts draw wider than their design boxes get the
+    // room they need (for every caption the program gives them); none of them has a
+    // neighbour on its right close enough to overlap.
+    for (QLabel* l : {Labe1, Label2, Label1, Label7, Label5, Label11}) elargitAuTexte(l, l->text());
+    elargitAuTexte(Check1, Check1->text(), {QStringLiteral("Etendue")});
+    elargitAuTexte(Check3, Check3->text(), {QStringLiteral("High speed")});
+    elargitAuTexte(Check2, Check2->text(), {requete()});
+    for (QLabel* l : {Pref_Legende, Pref_TB, Pref_TS, Pref_Em, Pref_Rec, Pref_Bus}) {
+        QString off = l->text();
+        off.replace(QStringLiteral(" ON"), QStringLiteral(" OFF"));
+        elargitAuTexte(l, l->text(), {off});
+    }
+}
+
+// Node entry and arbitration plot: a third of the window's controls (four tables, a
+// plot, three more hexadecimal boxes), which frame simulation never shows. They are
+// made the first time they are needed, so that the window shows sooner.
+void Form1::Cree_Zone_Arbitrage() {
+    if (Frame_Iden.existe()) return;
+    QWidget* client = centralWidget();
+
+    // ---- Node entry -------------------------------------------------------------------
     Frame_Iden = cadre(client, "Frame_Iden", 3480, 3240, 14895, 3735);
-    f = Frame_Iden;
+    QWidget* f = Frame_Iden;
     Label9 = etiquette(f, QStringLiteral("Label9"), QStringLiteral("Identifiants à émettre"), 960, 240, 1695,
                        375, true);
     const int hautLabel[3] = {540, 1380, 2220};
@@ -266,27 +299,14 @@ void Form1::Cree_Controles() {
     Visu_ARB->Plage_X(0, 75);
     place(Visu_ARB, 120, 240, 14535, 6115);
 
-    // Lies on the window itself, under the areas that cover it: it holds the frame's
-    // symbol string for the program, not for the user, so it never takes the focus.
-    TrameDR = boiteTexte(client, QStringLiteral("TrameDR"), 240, 2880, 10575, 285, true);
-    Couleur_Texte(TrameDR, Rouge);
-    TrameDR->setFocusPolicy(Qt::NoFocus);
-    TrameDR->lower();
-
-    // Captions that this system's fonts draw wider than their design boxes get the
-    // room they need (for every caption the program gives them); none of them has a
-    // neighbour on its right close enough to overlap.
-    for (QLabel* l : {Labe1, Label2, Label1, Label7, Label5, Label11, Label9}) elargitAuTexte(l, l->text());
-    elargitAuTexte(Check1, Check1->text(), {QStringLiteral("Etendue")});
-    elargitAuTexte(Check3, Check3->text(), {QStringLiteral("High speed")});
-    const QString requete = QStringLiteral("Trame de requête. RTR récessif");
-    for (QCheckBox* c : {Check2, CheckN[0], CheckN[1], CheckN[2]}) elargitAuTexte(c, c->text(), {requete});
-    for (QLabel* l : {Pref_Legende, Pref_TB, Pref_TS, Pref_Em, Pref_Rec, Pref_Bus}) {
-        QString off = l->text();
-        off.replace(QStringLiteral(" ON"), QStringLiteral(" OFF"));
-        elargitAuTexte(l, l->text(), {off});
-    }
+    elargitAuTexte(Label9, Label9->text());
+    for (QCheckBox* c : CheckN) elargitAuTexte(c, c->text(), {requete()});
     elargitAuTexte(BP_RAZ, BP_RAZ->text());
+
+    // Both areas stay hidden until arbitration mode shows them.
+    Frame_Iden->hide();
+    Frame_Arb->hide();
+    Connecte_Noeuds();
 }
 
 } // namespace varnel

@@ -74,6 +74,8 @@ public:
         fenetre_ = std::make_unique<Form1>(plateforme_);
         fenetre_->show();
         fenetre_->activateWindow();
+        // The arbitration area is made on first use: made now, its boxes join the lists.
+        fenetre_->Cree_Zone_Arbitrage();
         boites_ = fenetre_->findChildren<BoiteHexa*>();
         cases_ = fenetre_->findChildren<QCheckBox*>();
         boutons_ = {fenetre_->BP_Clear, fenetre_->BP_RAZ};
