@@ -23,8 +23,6 @@ namespace {
 constexpr int LargeurClient = 15195;
 constexpr int HauteurClient = 10305;
 
-constexpr int LargeurBandeau = 4535;
-
 // The longest caption of the RTR check boxes.
 QString requete() {
     return QStringLiteral("Trame de requête. RTR récessif");
@@ -184,9 +182,9 @@ void Form1::Cree_Controles() {
     Picture2 = new QLabel(f);
     Picture2->setObjectName(QStringLiteral("Picture2"));
     Picture2->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    // The banner is drawn 80 mm wide (4535 twips) from the box's top-left corner.
-    Picture2->setPixmap(QPixmap(QStringLiteral(":/images/bandeau.png"))
-                            .scaledToWidth(Twips(LargeurBandeau), Qt::SmoothTransformation));
+    // The banner is drawn 80 mm wide (4535 twips) from the box's top-left corner. The
+    // picture is stored at that size: scaling it at every start cost a tenth of it.
+    Picture2->setPixmap(QPixmap(QStringLiteral(":/images/bandeau.png")));
     place(Picture2, 8400, 240, 6375, 1335);
     Label7 = etiquette(f, QStringLiteral("Label7"), QStringLiteral("Trame brute sans bit de stuff"), 120,
                        1680, 2175, 255);

@@ -62,6 +62,10 @@ TEST_F(Fenetre, DemarreEnModeTrame) {
                   QString::fromUtf8(texte) + QColor(label == f->Pref_Legende ? Qt::red : Qt::blue).name());
 }
 
+TEST_F(Fenetre, BandeauALaTailleOuIlEstDessine) { // 80 mm, without scaling at start-up
+    EXPECT_EQ(f->Picture2->pixmap().size(), QSize(Twips(4535), 74));
+}
+
 TEST_F(Fenetre, BarreDeMenus) {
     QStringList barre;
     for (QAction* a : f->menuBar()->actions())
