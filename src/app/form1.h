@@ -19,7 +19,8 @@
 //   arbitration/visu_arb.cpp  the arbitration plot and its trace toggles
 //
 // Each subsystem connects its own controls in its `Connecte_...` function, which
-// the constructor calls. Setting a box's text from code runs its change handler
+// the constructor calls (`Connecte_Noeuds` is called when the arbitration area is
+// created, see `ControleArb`). Setting a box's text from code runs its change handler
 // (textChanged), and setting a check box to another state runs its click handler
 // (toggled): the re-entry the handlers rely on comes from those signals.
 
@@ -56,7 +57,8 @@ constexpr int Twips(int twips) {
 
 // A control of the arbitration area. The window creates that area the first time
 // something needs it, not at start-up: reading any of its controls creates the whole
-// area, so that no code ever finds one of them missing.
+// area (`Form1::Cree_Zone_Arbitrage`, its only creation point), so that no code ever
+// finds one of them missing.
 template <class T> class ControleArb {
 public:
     ControleArb(Form1* fenetre) : fenetre_(fenetre) {}

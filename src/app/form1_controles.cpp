@@ -183,7 +183,8 @@ void Form1::Cree_Controles() {
     Picture2->setObjectName(QStringLiteral("Picture2"));
     Picture2->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     // The banner is drawn 80 mm wide (4535 twips) from the box's top-left corner. The
-    // picture is stored at that size: scaling it at every start cost a tenth of it.
+    // picture is stored at that size: decoding a larger one and scaling it took an
+    // eighth of the start-up.
     Picture2->setPixmap(QPixmap(QStringLiteral(":/images/bandeau.png")));
     place(Picture2, 8400, 240, 6375, 1335);
     Label7 = etiquette(f, QStringLiteral("Label7"), QStringLiteral("Trame brute sans bit de stuff"), 120,
