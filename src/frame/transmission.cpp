@@ -1,0 +1,124 @@
+// Frames as sequences of bit times: the classic frame of a `Trame`, and the symbols
+// of any transmission.
+#include "frame/transmission.h"
+#include "frame/trame.h"
+
+namespace varnel {
+
+namespace {
+
+// One bit of the unstuffed frame: its field and its name.
+struct Position {
+    Champ champ;
+    std::string etiquette;
+};
+
+void Ajoute(std::vector<Position>& p, Champ champ, int n, const std::string* lib = nullptr) {
+    for (int i = 0; i < n; ++i) p.push_back({champ, lib ? lib[p.size()] : std::string()});
+}
+
+// Names the first and the last bit of a field of n bits.
+void Ajoute_Bornes(std::vector<Position>& p, Champ champ, int n, const std::string& premier,
+                   const std::string& dernier) {
+    const size_t debut = p.size();
+    Ajoute(p, champ, n);
+    p[debut].etiquette = premier;
+    p.back().etiquette = dernier;
+}
+
+// Field and name of every bit of a classic frame from SOF to the last CRC bit, for a
+// frame of `octets` data bytes.
+std::vector<Position> Positions_Classiques(const Trame& t, bool etendue, int octets) {
+    std::vector<Position> p;
+    const std::string* lib = etendue ? t.Lib_Ext.data() : t.Lib_Std.data();
+    Ajoute(p, Champ::SOF, 1, lib);
+    Ajoute(p, Champ::Identifiant, 11, lib);
+    if (etendue) {
+        Ajoute(p, Champ::SRR, 1, lib);
+        Ajoute(p, Champ::IDE, 1, lib);
+        Ajoute(p, Champ::Identifiant, 18, lib);
+    }
+    Ajoute(p, Champ::RTR, 1, lib);
+    Ajoute(p, Champ::Reserve, 2, lib); // r1 r0, both dominant
+    Ajoute(p, Champ::DLC, 4, lib);
+    for (int k = 0; k < octets; ++k) {
+        const std::string d = "d" + std::to_string(k);
+        Ajoute_Bornes(p, Champ::Donnees, 8, d + ".7", d + ".0");
+    }
+    Ajoute_Bornes(p, Champ::CRC, 15, "CRC.14", "CRC.0");
+    return p;
+}
+
+char Et(char a, char b) {
+    return (a == '0' || b == '0') ? '0' : '1';
+}
+
+} // namespace
+
+std::string Symboles(const Transmission& t) {
+    std::string s;
+    s.reserve(t.size());
+    for (const TempsBit& b : t) {
+        const bool dominant = b.emetteur == '0';
+        if (b.genre == Genre::Stuff)
+            s += dominant ? 's' : 'S';
+        else if (b.genre == Genre::StuffFixe)
+            s += dominant ? 'f' : 'F';
+        else
+            s += dominant ? 'D' : 'r';
+    }
+    return s;
+}
+
+Transmission Transmission_Classique(const Trame& t) {
+    const bool etendue = t.Bits_ID.size() > 11;
+    const int entete = etendue ? 39 : 19;
+    const int octets = (static_cast<int>(t.Trame_Brute.size()) - entete - 15) / 8;
+    const std::vector<Position> positions = Positions_Classiques(t, etendue, octets > 0 ? octets : 0);
+
+    Transmission tr;
+    tr.reserve(t.Trame_Stuffee.size() + 10);
+    size_t brut = 0; // position in the unstuffed frame
+    for (size_t i = 0; i < t.Trame_Stuffee.size() && i < t.TrameDR.size(); ++i) {
+        TempsBit b;
+        b.emetteur = t.Trame_Stuffee[i];
+        const char s = t.TrameDR[i];
+        if (s == 's' || s == 'S') {
+            b.genre = Genre::Stuff;
+            b.champ = tr.empty() ? Champ::SOF : tr.back().champ;
+        } else if (brut < positions.size()) {
+            b.champ = positions[brut].champ;
+            b.etiquette = positions[brut].etiquette;
+            ++brut;
+        }
+        b.bus = b.emetteur;
+        tr.push_back(std::move(b));
+    }
+
+    // The tail: CRC delimiter, the ACK slot the receivers pull dominant, the ACK
+    // delimiter and the seven end-of-frame bits.
+    const struct {
+        Champ champ;
+        const char* etiquette;
+    } queue[10] = {{Champ::DelimiteurCRC, "CRCD"},
+                   {Champ::ACK, "ACK"},
+                   {Champ::DelimiteurACK, "ACKD"},
+                   {Champ::EOF_, "EOF.6"},
+                   {Champ::EOF_, ""},
+                   {Champ::EOF_, ""},
+                   {Champ::EOF_, ""},
+                   {Champ::EOF_, ""},
+                   {Champ::EOF_, ""},
+                   {Champ::EOF_, "EOF.0"}};
+    for (const auto& q : queue) {
+        TempsBit b;
+        b.champ = q.champ;
+        b.etiquette = q.etiquette;
+        if (q.champ == Champ::ACK) b.recepteur1 = b.recepteur2 = '0';
+        b.bus = Et(Et(b.emetteur, b.recepteur1), b.recepteur2);
+        tr.push_back(std::move(b));
+    }
+    return tr;
+}
+
+} // namespace varnel

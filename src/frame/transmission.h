@@ -1,0 +1,90 @@
+#pragma once
+// A transmission described as data: one entry per bit time on the bus.
+//
+// For each bit time: the level each of the three nodes drives (the transmitter and
+// two receivers), the level the bus carries, what kind of bit it is, the field it
+// belongs to, the name written over its cell (most bits have none) and the bit rate
+// it runs at. A frame is one such sequence; a run of the error model is a longer one.
+// The window draws it cell by cell, varnel-trame prints it and writes it as VCD: the
+// same frame gives the same bits everywhere, because they all read this.
+//
+// Levels are characters, as everywhere in the engine: '0' dominant, '1' recessive.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace varnel {
+
+class Trame;
+
+// What a bit time carries.
+enum class Genre : uint8_t {
+    Trame,               // a bit of the frame, SOF to the last end-of-frame bit
+    Stuff,               // a dynamic stuff bit
+    StuffFixe,           // a fixed stuff bit of a CAN FD CRC field
+    Drapeau,             // an error flag bit (active or passive)
+    DelimiteurErreur,    // an error delimiter bit
+    Surcharge,           // an overload flag bit
+    DelimiteurSurcharge, // an overload delimiter bit
+    Intermission,        // one of the three bits between frames
+    Suspension,          // suspend transmission of an error-passive transmitter
+    Repos,               // the bus is idle
+};
+
+// The field of the frame a bit belongs to. A stuff bit belongs to the field of the bit
+// before it (it is sent inside that field's run).
+enum class Champ : uint8_t {
+    Aucun, // not a frame bit
+    SOF,
+    Identifiant, // every identifier bit, base and extension
+    SRR,
+    IDE,
+    RTR,
+    RRS,     // CAN FD: the bit in RTR's place, always dominant
+    FDF,     // CAN FD: recessive, this is an FD frame
+    Reserve, // r1 / r0 of a classic frame, res of an FD frame
+    BRS,
+    ESI,
+    DLC,
+    Donnees,
+    CompteStuff, // CAN FD: stuff count and its parity
+    CRC,
+    DelimiteurCRC,
+    ACK,
+    DelimiteurACK,
+    EOF_, // end of frame (EOF is a macro of <cstdio>)
+};
+
+// The bit rate a bit time runs at: CAN FD frames with BRS send their data phase faster.
+enum class Phase : uint8_t { Nominale, Donnees };
+
+struct TempsBit {
+    char emetteur = '1';   // level the transmitter drives
+    char recepteur1 = '1'; // level receiver 1 drives
+    char recepteur2 = '1'; // level receiver 2 drives
+    char bus = '1';        // level on the bus: the wired AND, plus any disturbance
+    Genre genre = Genre::Trame;
+    Champ champ = Champ::Aucun;
+    Phase phase = Phase::Nominale;
+    std::string etiquette; // name over the cell ("SOF", "ID10", "d0.7", ...), empty for most
+};
+
+using Transmission = std::vector<TempsBit>;
+
+// True for the bits the transmitter adds for the receivers' clocks, not for content.
+inline bool Est_Stuff(Genre g) {
+    return g == Genre::Stuff || g == Genre::StuffFixe;
+}
+
+// One letter per bit time as the transmitter sends it: "D" / "r" for a bit, "s" / "S"
+// for a dynamic stuff bit, "f" / "F" for a fixed stuff bit (dominant / recessive).
+std::string Symboles(const Transmission& t);
+
+// The classic frame that `t` holds once built and stuffed (`Construit_Trame` with a
+// complete identifier), from its SOF to its last end-of-frame bit, as it goes on the
+// bus: both receivers answer in the ACK slot. Its symbols are `t.TrameDR`, its labels
+// those the window writes over a classic frame.
+Transmission Transmission_Classique(const Trame& t);
+
+} // namespace varnel
