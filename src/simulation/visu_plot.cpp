@@ -169,6 +169,10 @@ VisuPlot::VisuPlot(QWidget* parent) : QCustomPlot(parent) {
     }
     Plage_X(minX_, maxX_);
     Plage_Y(minY_, maxY_);
+    // Nothing is drawn on the overlay layer: drawn into the buffer of the layers under
+    // it, it needs no picture of its own, which every replot cleared (the size of the
+    // plot in memory, about a quarter of what the window touches at start-up).
+    layer(QStringLiteral("overlay"))->setMode(QCPLayer::lmLogical);
 }
 
 VisuPlot::~VisuPlot() {
