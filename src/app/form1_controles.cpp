@@ -122,10 +122,14 @@ QTableWidget* grille(QWidget* parent, const QString& nom, int lignes, int colonn
 // Makes a control as wide as the widest of its captions needs, if its design width
 // is too narrow for this system's fonts, so that no caption is ever cut.
 void elargitAuTexte(QWidget* w, const QString& texte, std::initializer_list<QString> autres = {}) {
-    const QFontMetrics fm(w->font());
-    int texteMax = fm.horizontalAdvance(texte);
-    for (const QString& t : autres) texteMax = std::max(texteMax, fm.horizontalAdvance(t));
-    const int besoin = w->sizeHint().width() - fm.horizontalAdvance(texte) + texteMax;
+    int besoin = w->sizeHint().width();
+    if (autres.size() > 0) {
+        const QFontMetrics fm(w->font());
+        const int avance = fm.horizontalAdvance(texte);
+        int texteMax = avance;
+        for (const QString& t : autres) texteMax = std::max(texteMax, fm.horizontalAdvance(t));
+        besoin += texteMax - avance;
+    }
     if (besoin > w->width()) w->resize(besoin, w->height());
 }
 
