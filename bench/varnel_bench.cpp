@@ -3,6 +3,8 @@
 // switch) against one repaint of the plot it ends up showing.
 #include "app/form1.h"
 #include "editor/boite_hexa.h"
+#include "frame/longueur_trame.h"
+#include "frame/trame_fd.h"
 #include "plateforme_factice.h"
 #include "simulation/visu_plot.h"
 
@@ -13,6 +15,8 @@
 
 #include <map>
 #include <memory>
+#include <random>
+#include <vector>
 
 namespace varnel {
 namespace {
@@ -120,6 +124,37 @@ void EngineLongestFrame(benchmark::State& state) {
 }
 BENCHMARK(EngineLongestFrame);
 
+// The length of a classic frame as a log line gives it (numbers in, bit count out), over
+// a set of random frames of 0 to 8 bytes, both formats, a quarter of them stuff-heavy.
+void EngineFrameLength(benchmark::State& state) {
+    std::mt19937 gen(15);
+    std::vector<TrameClassique> trames(4096);
+    for (TrameClassique& f : trames) {
+        f.etendue = gen() % 2;
+        f.identifiant = static_cast<uint32_t>(gen()) & (f.etendue ? 0x1FFFFFFFu : 0x7FFu);
+        f.dlc = static_cast<uint8_t>(gen() % 9);
+        const bool lourd = gen() % 4 == 0;
+        for (auto& o : f.donnees) o = lourd ? 0 : static_cast<uint8_t>(gen());
+    }
+    size_t i = 0;
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(Longueur_Stuffee(trames[i]));
+        i = (i + 1) % trames.size();
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(EngineFrameLength);
+
+// The longest CAN FD frame: extended, 64 bytes, as many stuff bits as the fields allow;
+// texts and bit times.
+void EngineLongestFDFrame(benchmark::State& state) {
+    const SaisieFD s{Regle_Identifiant(IdentifiantLong, true).Bits_ID, true, false, 15,
+                     std::vector<uint8_t>(64, static_cast<uint8_t>(Val_Hexa(OctetLong)))};
+    for (auto _ : state) benchmark::DoNotOptimize(Construit_Trame_FD(s));
+    state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(EngineLongestFDFrame);
+
 // Collects each benchmark's mean real time to print the ratios after the table.
 class Rapport : public benchmark::ConsoleReporter {
 public:
@@ -157,5 +192,11 @@ int main(int argc, char** argv) {
     if (t.count("EngineLongestFrame"))
         std::printf("%-58s %6.0f\n", "engine: longest frames computed per second",
                     1e9 / t["EngineLongestFrame"]);
+    if (t.count("EngineFrameLength"))
+        std::printf("%-58s %6.0f\n", "engine: frame lengths (log frames) computed per second",
+                    1e9 / t["EngineFrameLength"]);
+    if (t.count("EngineLongestFDFrame"))
+        std::printf("%-58s %6.0f\n", "engine: longest FD frames (64 bytes) computed per second",
+                    1e9 / t["EngineLongestFDFrame"]);
     return 0;
 }

@@ -46,6 +46,8 @@ Form1::Form1(Plateforme& plateforme, QWidget* parent) : QMainWindow(parent), pla
 Form1::~Form1() = default;
 
 void Form1::Form_Load() {
+    Frame_Arb->hide();
+
     T.Init_Lib_Std();
     T.Init_Lib_Ext();
 

@@ -19,7 +19,7 @@
 //   arbitration/visu_arb.cpp  the arbitration plot and its trace toggles
 //
 // Each subsystem connects its own controls in its `Connecte_...` function, which
-// the constructor calls (`Connecte_Noeuds` is called when the arbitration area is
+// the constructor calls (`Connecte_Noeuds` is called when the node entry area is
 // created, see `ControleArb`). Setting a box's text from code runs its change handler
 // (textChanged), and setting a check box to another state runs its click handler
 // (toggled): the re-entry the handlers rely on comes from those signals.
@@ -55,10 +55,11 @@ constexpr int Twips(int twips) {
     return twips / 15;
 }
 
-// A control of the arbitration area. The window creates that area the first time
-// something needs it, not at start-up: reading any of its controls creates the whole
-// area (`Form1::Cree_Zone_Arbitrage`, its only creation point), so that no code ever
-// finds one of them missing.
+// A control of the node entry area of arbitration (`Frame_Iden`: the node boxes and
+// the four tables). The window creates that area the first time something needs it,
+// not at start-up: reading any of its controls creates the whole area
+// (`Form1::Cree_Zone_Arbitrage`, its only creation point), so that no code ever finds
+// one of them missing.
 template <class T> class ControleArb {
 public:
     ControleArb(Form1* fenetre) : fenetre_(fenetre) {}
@@ -92,7 +93,7 @@ public:
     QFrame* Frame_Trame = nullptr;
     QFrame* Frame_simul = nullptr;
     ControleArb<QFrame> Frame_Iden{this};
-    ControleArb<QFrame> Frame_Arb{this};
+    QFrame* Frame_Arb = nullptr;
 
     // Frame_Trame
     QLabel* Labe1 = nullptr;
@@ -131,7 +132,7 @@ public:
     QPushButton* BP_Clear = nullptr;
     QLineEdit* Text4 = nullptr;
 
-    // Frame_Iden (the arbitration area, with Frame_Arb: see ControleArb)
+    // Frame_Iden (the node entry area of arbitration, see ControleArb)
     ControleArb<QLabel> Label9{this};
     std::array<ControleArb<QLabel>, 3> LabelN{{{this}, {this}, {this}}};      // Label8, Label10, Label12
     std::array<ControleArb<BoiteHexa>, 3> Noeud{{{this}, {this}, {this}}};    // Noeud1 .. Noeud3
@@ -141,9 +142,9 @@ public:
     ControleArb<QPushButton> BP_RAZ{this};
 
     // Frame_Arb
-    ControleArb<VisuPlot> Visu_ARB{this};
+    VisuPlot* Visu_ARB = nullptr;
 
-    // Creates the arbitration area, hidden, the first time it is called.
+    // Creates the node entry area, hidden, the first time it is called.
     void Cree_Zone_Arbitrage();
 
     // ---- Menus (top-level menus are QMenu, their items QAction) ------------------
@@ -316,6 +317,9 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* e) override;
+    // Gives the menu shortcut keys to the menus whatever control of the window has
+    // the focus (app/form1_menus.cpp).
+    bool eventFilter(QObject* objet, QEvent* e) override;
 
 private:
     void Cree_Controles();

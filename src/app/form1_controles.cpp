@@ -164,14 +164,12 @@ void Form1::Cree_Controles() {
     Label2 =
         etiquette(f, QStringLiteral("Label2"), QStringLiteral("Identifiant à émettre"), 1560, 195, 1575, 375);
     Identifiant = boiteHexa(f, QStringLiteral("Identifiant"), 3, 1680, 480, 1215, 375);
-    Identifiant->setRaccourcisPropres(true);
     Label1 = etiquette(f, QStringLiteral("Label1"), QStringLiteral("Type de trame"), 1680, 960, 1095, 255);
     Check2 = caseACocher(f, QStringLiteral("Check2"), QStringLiteral("Trame de données. RTR dominant"), 2790,
                          960, 3015, 255);
     Label3 = etiquette(f, QStringLiteral("Label3"), QStringLiteral("DLC"), 3120, 195, 615, 375, true);
     Controle = boiteHexa(f, QStringLiteral("Controle"), 1, 3120, 480, 615, 375);
     Controle->setText(QStringLiteral("0"));
-    Controle->setRaccourcisPropres(true);
     for (int n = 0; n < 8; ++n) {
         const QString k = QString::number(n);
         LabelD[n] = etiquette(f, QStringLiteral("LabelD") + k, QStringLiteral("D") + k, 3840 + 360 * n, 195,
@@ -241,6 +239,15 @@ void Form1::Cree_Controles() {
     Couleur_Texte(Text4, 0);
     Text4->hide();
 
+    // ---- Arbitration plot ----------------------------------------------------------
+    // Made with the window: hidden, it is neither laid out nor drawn until arbitration
+    // mode first shows it, so it costs little. The node entry area is made on first use.
+    Frame_Arb = cadre(client, "Frame_Arb", 1320, 2640, 14895, 7185);
+    Visu_ARB = new VisuPlot(Frame_Arb);
+    Visu_ARB->setObjectName(QStringLiteral("Visu_ARB"));
+    Visu_ARB->Plage_X(0, 75);
+    place(Visu_ARB, 120, 240, 14535, 6115);
+
     // Lies on the window itself, under the areas that cover it: it holds the frame's
     // symbol string for the program, not for the user, so it never takes the focus.
     TrameDR = boiteTexte(client, QStringLiteral("TrameDR"), 240, 2880, 10575, 285, true);
@@ -262,9 +269,9 @@ void Form1::Cree_Controles() {
     }
 }
 
-// Node entry and arbitration plot: a third of the window's controls (four tables, a
-// plot, three more hexadecimal boxes), which frame simulation never shows. They are
-// made the first time they are needed, so that the window shows sooner.
+// Node entry: a third of the window's controls (four tables, three more hexadecimal
+// boxes), which frame simulation never shows. They are made the first time they are
+// needed, so that the window shows sooner.
 void Form1::Cree_Zone_Arbitrage() {
     if (Frame_Iden.existe()) return;
     QWidget* client = centralWidget();
@@ -295,20 +302,14 @@ void Form1::Cree_Zone_Arbitrage() {
     BP_RAZ->setObjectName(QStringLiteral("BP_RAZ"));
     place(BP_RAZ, 1080, 3000, 1935, 375);
 
-    // ---- Arbitration plot ----------------------------------------------------------
-    Frame_Arb = cadre(client, "Frame_Arb", 1320, 2640, 14895, 7185);
-    Visu_ARB = new VisuPlot(Frame_Arb);
-    Visu_ARB->setObjectName(QStringLiteral("Visu_ARB"));
-    Visu_ARB->Plage_X(0, 75);
-    place(Visu_ARB, 120, 240, 14535, 6115);
-
     elargitAuTexte(Label9, Label9->text());
     for (QCheckBox* c : CheckN) elargitAuTexte(c, c->text(), {requete()});
     elargitAuTexte(BP_RAZ, BP_RAZ->text());
 
-    // Both areas stay hidden until arbitration mode shows them.
+    // Hidden until arbitration mode shows it, under the plot area, which overlaps it by
+    // a line.
     Frame_Iden->hide();
-    Frame_Arb->hide();
+    Frame_Iden->stackUnder(Frame_Arb);
     Connecte_Noeuds();
 }
 

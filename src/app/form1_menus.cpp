@@ -4,9 +4,19 @@
 // its submenus). Disabling the group greys the items and silences their shortcuts;
 // enabling it again brings back only the items that were not disabled on their own,
 // because QAction remembers an explicit setEnabled(false) apart from its group's state.
+//
+// The menu shortcuts win over the control that has the focus, as in the classic window:
+// a text box would otherwise keep Ctrl+A, Ctrl+C or Ctrl+E for its own editing (select
+// all, copy, end of line) and the menu item would never run. The window watches the key
+// events of its own controls: it refuses the box's claim on a shortcut key, so the
+// shortcut runs its item once (when the item is enabled), and it drops the key press
+// that follows when the shortcut did not run (its item disabled), so that such a key
+// never types, moves or selects anything in a box.
 #include "app/form1.h"
 
 #include <QActionGroup>
+#include <QApplication>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QMenuBar>
 
@@ -68,6 +78,13 @@ QAction* element(QMenu* menu, const char* nom, const QString& titre, const QKeyS
     menu->addAction(a);
     groupe(menu)->addAction(a);
     return a;
+}
+
+// True when `touche` is the shortcut of one of these items or of an item of their submenus.
+bool estRaccourci(const QList<QAction*>& items, const QKeySequence& touche) {
+    for (const QAction* a : items)
+        if (a->menu() ? estRaccourci(a->menu()->actions(), touche) : a->shortcut() == touche) return true;
+    return false;
 }
 
 // A blank top-level entry that only spaces the menus out.
@@ -133,6 +150,20 @@ void Form1::Cree_Menus() {
     Plus = menuPrincipal(barre, "Plus", QStringLiteral("&Plus"));
     Aide = element(Plus, "Aide", QStringLiteral("&Aide"), QKeySequence(Qt::Key_F1));
     Apropos = element(Plus, "Apropos", QStringLiteral("&A Propos"));
+
+    // The key events of every control, those created later included, pass by the window.
+    QApplication::instance()->installEventFilter(this);
+}
+
+bool Form1::eventFilter(QObject* objet, QEvent* e) {
+    if (e->type() != QEvent::ShortcutOverride && e->type() != QEvent::KeyPress) return false;
+    const auto* controle = qobject_cast<QWidget*>(objet);
+    if (controle == nullptr || controle->window() != this) return false;
+    const auto* touche = static_cast<QKeyEvent*>(e);
+    if (!estRaccourci(menuBar()->actions(), QKeySequence(touche->keyCombination()))) return false;
+    // Refused override: the shortcut runs. Accepted key press: nobody else sees it.
+    e->setAccepted(e->type() == QEvent::KeyPress);
+    return true;
 }
 
 void Form1::Active_Menu(QMenu* menu, bool actif) {

@@ -1,9 +1,12 @@
 // varnel-trame: reads a frame from the command line, prints what the window shows
 // for it and optionally writes it as a VCD chronogram.
-#include <sstream>
+#include <algorithm>
+#include <getopt.h>
+#include <optional>
 
 #include "cli/varnel_trame.h"
 #include "frame/trame.h"
+#include "frame/trame_fd.h"
 
 namespace varnel {
 
@@ -11,19 +14,52 @@ namespace {
 
 const char* const Prefixe = "varnel-trame: ";
 const uint32_t DebitParDefaut = 500000;
+const uint32_t DebitDonneesParDefaut = 2000000;
 const uint32_t DebitMax = 1000000000; // one bit must last at least 1 ns
 
 struct Options {
     bool etendue = false;
     bool requete = false;
     bool aide = false;
-    bool dlcDonne = false;
-    std::string dlc;
-    bool vcdDonne = false;
-    std::string vcd;
-    bool debitDonne = false;
-    std::string debit;
+    bool fd = false;
+    bool brs = false;
+    bool esi = false;
+    std::optional<std::string> dlc;
+    std::optional<std::string> vcd;
+    std::optional<std::string> debit;
+    std::optional<std::string> debitDonnees;
     std::vector<std::string> positionnels;
+};
+
+// Every option of the tool, in the order of --help: its long name, its letter (0 when it
+// has none), the name of its value in the help (nullptr when it takes none), its help
+// text, and the member of Options it sets. An option is added here and nowhere else.
+struct Definition {
+    const char* nom;
+    char lettre;
+    const char* valeur;
+    const char* aide;
+    bool Options::*drapeau;                     // for an option without value
+    std::optional<std::string> Options::*texte; // for an option with a value
+};
+
+const Definition Definitions[] = {
+    {"etendue", 'e', nullptr, "trame étendue (CAN 2.0B, identifiant de 8 chiffres hexadécimaux)",
+     &Options::etendue, nullptr},
+    {"requete", 'r', nullptr, "trame de requête (RTR récessif, aucun octet de données)", &Options::requete,
+     nullptr},
+    {"dlc", 'd', "N",
+     "DLC, 0 à 8, avec --fd 0 à 15 ou un chiffre hexadécimal 0 à F (par défaut : le nombre d'octets "
+     "donnés)",
+     nullptr, &Options::dlc},
+    {"fd", 0, nullptr, "trame CAN FD (0 à 8, 12, 16, 20, 24, 32, 48 ou 64 octets)", &Options::fd, nullptr},
+    {"brs", 0, nullptr, "avec --fd : BRS récessif, phase de données au débit rapide", &Options::brs, nullptr},
+    {"esi", 0, nullptr, "avec --fd : ESI récessif, émetteur en erreur passive", &Options::esi, nullptr},
+    {"vcd", 0, "FICHIER", "écrit aussi la trame en VCD (chronogramme)", nullptr, &Options::vcd},
+    {"debit", 0, "N", "débit (nominal) en bit/s du VCD (par défaut 500000)", nullptr, &Options::debit},
+    {"debit-donnees", 0, "N", "avec --fd : débit en bit/s de la phase de données (par défaut 2000000)",
+     nullptr, &Options::debitDonnees},
+    {"help", 'h', nullptr, "affiche cette aide", &Options::aide, nullptr},
 };
 
 // A refusal: the one line the user sees after "varnel-trame: ".
@@ -68,70 +104,87 @@ std::string Octets(size_t n) {
     return std::to_string(n) + (n > 1 ? " octets" : " octet");
 }
 
+// getopt_long's code for the long option Definitions[i] is CodeLong + i, above every letter.
+const int CodeLong = 256;
+
+std::string Nom_Option(int code) {
+    if (code >= CodeLong) return std::string("--") + Definitions[code - CodeLong].nom;
+    return std::string("-") + static_cast<char>(code);
+}
+
+// The refusal for what getopt_long did not accept: `code` is '?' or ':', `texte` the
+// argument it stopped at.
+Refus Refus_Option(int code, int option, const std::string& texte) {
+    if (code == ':') return {"l'option " + Nom_Option(option) + " attend une valeur"};
+    if (option >= CodeLong) return {"l'option " + Nom_Option(option) + " ne prend pas de valeur"};
+    if (option != 0) return {"option inconnue " + Cite(Nom_Option(option))};
+    // A long option: unknown, or the start of several names.
+    const std::string debut = texte.substr(2, texte.find('=') - 2);
+    std::string candidats;
+    for (const Definition& d : Definitions)
+        if (std::string(d.nom).compare(0, debut.size(), debut) == 0)
+            candidats += (candidats.empty() ? "--" : ", --") + std::string(d.nom);
+    if (candidats.find(',') != std::string::npos)
+        return {"option ambiguë " + Cite(texte.substr(0, texte.find('='))) + " (" + candidats + ")"};
+    return {"option inconnue " + Cite(texte)};
+}
+
 Options Lit_Options(const std::vector<std::string>& arguments) {
-    Options o;
-    auto valeur = [&](size_t& i, const std::string& nom) -> std::string {
-        if (i + 1 >= arguments.size()) throw Refus{"l'option " + nom + " attend une valeur"};
-        return arguments[++i];
-    };
-    bool finOptions = false;
-    for (size_t i = 0; i < arguments.size(); ++i) {
-        const std::string& a = arguments[i];
-        if (finOptions || a.size() < 2 || a[0] != '-') {
-            o.positionnels.push_back(a);
-            continue;
-        }
-        if (a == "--") {
-            finOptions = true;
-            continue;
-        }
-        if (a.compare(0, 2, "--") == 0) {
-            const size_t egal = a.find('=');
-            const std::string nom = a.substr(0, egal);
-            const bool attache = egal != std::string::npos;
-            const std::string val = attache ? a.substr(egal + 1) : std::string();
-            if (nom == "--etendue" || nom == "--requete" || nom == "--help") {
-                if (attache) throw Refus{"l'option " + nom + " ne prend pas de valeur"};
-                (nom == "--etendue" ? o.etendue : nom == "--requete" ? o.requete : o.aide) = true;
-            } else if (nom == "--dlc") {
-                o.dlc = attache ? val : valeur(i, nom);
-                o.dlcDonne = true;
-            } else if (nom == "--vcd") {
-                o.vcd = attache ? val : valeur(i, nom);
-                o.vcdDonne = true;
-            } else if (nom == "--debit") {
-                o.debit = attache ? val : valeur(i, nom);
-                o.debitDonne = true;
-            } else {
-                throw Refus{"option inconnue " + Cite(a)};
-            }
-            continue;
-        }
-        // Short options, possibly grouped ("-er"); -d takes the rest or the next word.
-        for (size_t j = 1; j < a.size(); ++j) {
-            const char c = a[j];
-            if (c == 'e') {
-                o.etendue = true;
-            } else if (c == 'r') {
-                o.requete = true;
-            } else if (c == 'h') {
-                o.aide = true;
-            } else if (c == 'd') {
-                o.dlc = (j + 1 < a.size()) ? a.substr(j + 1) : valeur(i, "-d");
-                o.dlcDonne = true;
-                break;
-            } else {
-                throw Refus{"option inconnue " + Cite(std::string("-") + c)};
-            }
-        }
+    // "-": every non-option comes back in its place as code 1 (so options may follow the
+    // identifier whatever POSIXLY_CORRECT says); ":": getopt prints nothing itself and
+    // tells a missing value (':') from an unknown option ('?').
+    std::string courtes = "-:";
+    std::vector<option> longues;
+    for (const Definition& d : Definitions) {
+        const int code = CodeLong + static_cast<int>(longues.size());
+        longues.push_back({d.nom, d.valeur ? required_argument : no_argument, nullptr, code});
+        if (d.lettre) courtes += d.valeur ? std::string{d.lettre, ':'} : std::string{d.lettre};
     }
+    longues.push_back({});
+
+    std::vector<std::string> copies{"varnel-trame"};
+    copies.insert(copies.end(), arguments.begin(), arguments.end());
+    std::vector<char*> argv;
+    for (std::string& a : copies) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    const int argc = static_cast<int>(copies.size());
+
+    Options o;
+    optind = 0; // a fresh scan: the tests run the tool many times in one process
+    opterr = 0;
+    for (int code; (code = getopt_long(argc, argv.data(), courtes.c_str(), longues.data(), nullptr)) != -1;) {
+        if (code == 1) {
+            o.positionnels.push_back(optarg);
+            continue;
+        }
+        if (code == '?' || code == ':') throw Refus_Option(code, optopt, argv[optind - 1]);
+        const Definition* d = &Definitions[0];
+        if (code >= CodeLong)
+            d += code - CodeLong;
+        else
+            while (d->lettre != code) ++d;
+        if (d->valeur)
+            o.*(d->texte) = optarg;
+        else
+            o.*(d->drapeau) = true;
+    }
+    // What follows "--".
+    for (int i = optind; i < argc; ++i) o.positionnels.push_back(argv[i]);
     return o;
 }
 
-// Checks everything and builds the frame; throws a Refus at the first problem.
-void Construit_Depuis(const Options& o, Trame& t, uint32_t& debit) {
-    if (o.positionnels.empty()) throw Refus{"il manque l'identifiant (varnel-trame --help affiche l'aide)"};
+// The options that only make sense together.
+void Verifie_Combinaisons(const Options& o) {
+    if (!o.fd) {
+        const char* seule = o.brs ? "--brs" : o.esi ? "--esi" : o.debitDonnees ? "--debit-donnees" : nullptr;
+        if (seule) throw Refus{"l'option " + std::string(seule) + " ne s'emploie qu'avec --fd"};
+    } else if (o.requete) {
+        throw Refus{"une trame CAN FD n'a pas de forme requête: -r ne s'emploie pas avec --fd"};
+    }
+}
 
+RegleIdentifiant Lit_Identifiant(const Options& o) {
+    if (o.positionnels.empty()) throw Refus{"il manque l'identifiant (varnel-trame --help affiche l'aide)"};
     const std::string id = Majuscules(o.positionnels[0]);
     if (!Est_Hexa(id))
         throw Refus{"l'identifiant " + Cite(o.positionnels[0]) + " n'est pas une valeur hexadécimale"};
@@ -146,7 +199,11 @@ void Construit_Depuis(const Options& o, Trame& t, uint32_t& debit) {
         for (size_t p; (p = message.find("\r\n")) != std::string::npos;) message.replace(p, 2, " ");
         throw Refus{regle.Titre + ": " + message};
     }
+    return regle;
+}
 
+// The data bytes, in upper case.
+std::vector<std::string> Lit_Octets(const Options& o) {
     std::vector<std::string> octets(o.positionnels.begin() + 1, o.positionnels.end());
     for (std::string& octet : octets) {
         const std::string original = octet;
@@ -156,11 +213,41 @@ void Construit_Depuis(const Options& o, Trame& t, uint32_t& debit) {
             throw Refus{"l'octet " + Cite(original) + " doit avoir deux chiffres hexadécimaux, pas " +
                         std::to_string(octet.size())};
     }
+    return octets;
+}
 
+Refus Refus_Nombre_Octets(size_t dlc, size_t attendus, size_t donnes) {
+    return {"le DLC " + std::to_string(dlc) + " demande " + Octets(attendus) + " de données, " +
+            std::to_string(donnes) + " donné" + (donnes > 1 ? "s" : "")};
+}
+
+uint32_t Lit_Debit(const std::optional<std::string>& texte, uint32_t parDefaut, const std::string& nom) {
+    uint32_t debit = parDefaut;
+    if (texte && (!Lit_Entier(*texte, DebitMax, debit) || debit == 0))
+        throw Refus{nom + " doit être un nombre entier de bit/s de 1 à 1000000000, pas " + Cite(*texte)};
+    return debit;
+}
+
+// A frame as built from the arguments: the six lines, its bit times and a line about it
+// for the VCD.
+struct Resultat {
+    std::string lignes;
+    Transmission bits;
+    std::string description;
+};
+
+// The six lines, read from the same six texts the window shows.
+template <class T> std::string Six_Lignes(const T& t) {
+    return "Trame brute: " + t.Trame_Bin + "\n" + "Nb bits: " + t.Text1 + "\n" + "CRC: " + t.Champ_CRC +
+           "\n" + "Trame stuffée: " + t.Trame_Bin_Stuf + "\n" + "Nb bits stuffée: " + t.Text2 + "\n" +
+           "Symboles: " + t.TrameDR + "\n";
+}
+
+Resultat Classique(const Options& o, const RegleIdentifiant& regle, const std::vector<std::string>& octets) {
     uint32_t dlc = 0;
-    if (o.dlcDonne) {
-        if (!Lit_Entier(o.dlc, 8, dlc))
-            throw Refus{"le DLC doit être un nombre de 0 à 8, pas " + Cite(o.dlc)};
+    if (o.dlc) {
+        if (!Lit_Entier(*o.dlc, 8, dlc))
+            throw Refus{"le DLC doit être un nombre de 0 à 8, pas " + Cite(*o.dlc)};
     } else if (!o.requete) {
         if (octets.size() > 8)
             throw Refus{"trop d'octets de données: " + std::to_string(octets.size()) + " (8 au plus)"};
@@ -169,46 +256,65 @@ void Construit_Depuis(const Options& o, Trame& t, uint32_t& debit) {
     if (o.requete && !octets.empty())
         throw Refus{"une trame de requête ne porte aucun octet de données (" + Octets(octets.size()) +
                     " donné" + (octets.size() > 1 ? "s)" : ")")};
-    if (!o.requete && octets.size() != dlc)
-        throw Refus{"le DLC " + std::to_string(dlc) + " demande " + Octets(dlc) + " de données, " +
-                    std::to_string(octets.size()) + " donné" + (octets.size() > 1 ? "s" : "")};
+    if (!o.requete && octets.size() != dlc) throw Refus_Nombre_Octets(dlc, dlc, octets.size());
 
-    debit = DebitParDefaut;
-    if (o.debitDonne) {
-        if (!Lit_Entier(o.debit, DebitMax, debit) || debit == 0)
-            throw Refus{"le débit doit être un nombre entier de bit/s de 1 à 1000000000, pas " +
-                        Cite(o.debit)};
-    }
-
+    Trame t;
     const std::string texteDlc(1, static_cast<char>('0' + dlc));
     t.Bits_ID = regle.Bits_ID;
     t.Bit_RTR = o.requete ? "1" : "0";
     t.Bits_Ctrl = "00" + Hexa_Bin(texteDlc);
     for (size_t k = 0; k < octets.size(); ++k) t.Bits_D[k] = Hexa_Bin(octets[k]);
     t.Construit_Trame(texteDlc, true);
+    return {Six_Lignes(t), Transmission_Classique(t),
+            std::string(o.etendue ? "trame etendue" : "trame standard") +
+                (o.requete ? " de requete" : " de donnees") + ", identifiant " +
+                Majuscules(o.positionnels[0]) + ", DLC " + std::to_string(dlc) + ", CRC " + t.Champ_CRC};
 }
 
-std::string Description(const Options& o, const Trame& t) {
-    std::string d = std::string(o.etendue ? "trame etendue" : "trame standard") +
-                    (o.requete ? " de requete" : " de donnees") + ", identifiant " +
-                    Majuscules(o.positionnels[0]) + ", DLC " + Bin_Num(t.Bits_Ctrl.substr(2)) + ", CRC " +
-                    t.Champ_CRC;
-    return d;
+Resultat FD(const Options& o, const RegleIdentifiant& regle, const std::vector<std::string>& octets) {
+    int dlc = DLC_FD(octets.size());
+    if (o.dlc) {
+        uint32_t n = 0;
+        const bool chiffre = o.dlc->size() == 1 && Est_Hexa(Majuscules(*o.dlc));
+        if (!Lit_Entier(*o.dlc, 15, n) && !chiffre)
+            throw Refus{"avec --fd, le DLC doit être un nombre de 0 à 15 ou un chiffre hexadécimal de 0 à F, "
+                        "pas " +
+                        Cite(*o.dlc)};
+        dlc = chiffre ? Val_Hexa(*o.dlc) : static_cast<int>(n);
+        const size_t attendus = static_cast<size_t>(Longueur_FD(dlc));
+        if (octets.size() != attendus)
+            throw Refus_Nombre_Octets(static_cast<size_t>(dlc), attendus, octets.size());
+    } else if (dlc < 0) {
+        throw Refus{"avec --fd, il faut 0 à 8, 12, 16, 20, 24, 32, 48 ou 64 octets de données, pas " +
+                    std::to_string(octets.size()) + " (ou le DLC avec -d)"};
+    }
+
+    SaisieFD s{regle.Bits_ID, o.brs, o.esi, dlc, {}};
+    for (const std::string& octet : octets) s.Octets.push_back(static_cast<uint8_t>(Val_Hexa(octet)));
+    TrameFD t = Construit_Trame_FD(s);
+    return {Six_Lignes(t), std::move(t.Bits),
+            std::string(o.etendue ? "trame FD etendue" : "trame FD standard") + ", identifiant " +
+                Majuscules(o.positionnels[0]) + ", DLC " + std::to_string(dlc) + ", BRS " +
+                (o.brs ? "1" : "0") + ", ESI " + (o.esi ? "1" : "0") + ", CRC " + t.Champ_CRC};
 }
 
 } // namespace
 
 std::string Usage_Varnel_Trame() {
+    // One line per option, the help texts in one column.
+    auto gauche = [](const Definition& d) {
+        return std::string("--") + d.nom + (d.valeur ? std::string(" ") + d.valeur : "");
+    };
+    size_t largeur = 0;
+    for (const Definition& d : Definitions) largeur = std::max(largeur, gauche(d).size());
+    std::string options;
+    for (const Definition& d : Definitions)
+        options += std::string("  ") + (d.lettre ? std::string{'-', d.lettre, ','} : "   ") + " " +
+                   gauche(d) + std::string(largeur + 2 - gauche(d).size(), ' ') + d.aide + "\n";
     return "Usage: varnel-trame [options] IDENTIFIANT [OCTET ...]\n"
            "Affiche la trame CAN brute, son CRC, la trame stuffée et ses symboles.\n"
-           "\n"
-           "  -e, --etendue      trame étendue (CAN 2.0B, identifiant de 8 chiffres "
-           "hexadécimaux)\n"
-           "  -r, --requete      trame de requête (RTR récessif, aucun octet de données)\n"
-           "  -d, --dlc N        DLC, 0 à 8 (par défaut : le nombre d'octets donnés)\n"
-           "      --vcd FICHIER  écrit aussi la trame en VCD (chronogramme)\n"
-           "      --debit N      débit en bit/s du VCD (par défaut 500000)\n"
-           "  -h, --help         affiche cette aide\n"
+           "\n" +
+           options +
            "\n"
            "Identifiant standard : 3 chiffres hexadécimaux (000 à 7EF) ; octets : 2 chiffres "
            "chacun.\n"
@@ -222,24 +328,32 @@ int Varnel_Trame(const std::vector<std::string>& arguments, std::ostream& sortie
             sortie << Usage_Varnel_Trame();
             return SortieOk;
         }
-        Trame t;
-        uint32_t debit = DebitParDefaut;
-        Construit_Depuis(o, t, debit);
+        Verifie_Combinaisons(o);
+        const RegleIdentifiant regle = Lit_Identifiant(o);
+        const std::vector<std::string> octets = Lit_Octets(o);
+        Resultat r = o.fd ? FD(o, regle, octets) : Classique(o, regle, octets);
+        const uint32_t debit = Lit_Debit(o.debit, DebitParDefaut, "le débit");
+        const uint32_t debitDonnees =
+            Lit_Debit(o.debitDonnees, DebitDonneesParDefaut, "le débit des données");
+        if (o.brs && debitDonnees < debit)
+            throw Refus{"le débit des données (" + std::to_string(debitDonnees) +
+                        " bit/s) doit être au moins le débit nominal (" + std::to_string(debit) + " bit/s)"};
 
-        if (o.vcdDonne) {
+        if (o.vcd) {
+            if (Unites_VCD(r.bits, debit, debitDonnees) == 0)
+                throw Refus{"les débits " + std::to_string(debit) + " et " + std::to_string(debitDonnees) +
+                            " bit/s ne s'écrivent pas exactement dans un VCD (un quart de bit doit durer un "
+                            "nombre entier de femtosecondes)"};
+            if (o.fd)
+                r.description += o.brs ? ", debits " + std::to_string(debit) + " / " +
+                                             std::to_string(debitDonnees) + " bit/s"
+                                       : ", debit " + std::to_string(debit) + " bit/s";
             const std::string raison =
-                Ecrit_Fichier(o.vcd, Texte_VCD(t.Trame_Stuffee, debit, Description(o, t)));
+                Ecrit_Fichier(*o.vcd, Texte_VCD(r.bits, debit, debitDonnees, r.description));
             if (!raison.empty())
-                throw Refus{"impossible d'écrire le fichier VCD " + Cite(o.vcd) + ": " + raison};
+                throw Refus{"impossible d'écrire le fichier VCD " + Cite(*o.vcd) + ": " + raison};
         }
-        std::ostringstream texte;
-        texte << "Trame brute: " << t.Trame_Bin << "\n"
-              << "Nb bits: " << t.Text1 << "\n"
-              << "CRC: " << t.Champ_CRC << "\n"
-              << "Trame stuffée: " << t.Trame_Bin_Stuf << "\n"
-              << "Nb bits stuffée: " << t.Text2 << "\n"
-              << "Symboles: " << t.TrameDR << "\n";
-        sortie << texte.str();
+        sortie << r.lignes;
         return SortieOk;
     } catch (const Refus& r) {
         erreurs << Prefixe << r.texte << "\n";

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "frame/transmission.h"
+
 namespace varnel {
 
 // Exit statuses of the tool.
@@ -21,12 +23,20 @@ int Varnel_Trame(const std::vector<std::string>& arguments, std::ostream& sortie
 // The usage text printed by --help.
 std::string Usage_Varnel_Trame();
 
-// Value Change Dump of one frame as the bus carries it: `trameStuffee` is the stuffed
-// frame from SOF to the last CRC bit (stuff bits included). Two signals, can_tx (the
-// emitter, ACK slot recessive) and can_rx (the bus seen by a receiver, ACK slot
-// dominant); 11 idle bits before, CRC delimiter, ACK, ACK delimiter, 7 EOF bits and
-// 3 idle bits after. Timescale 1 ns; one bit lasts 1e9 / `debit` ns (rounded per edge).
-std::string Texte_VCD(const std::string& trameStuffee, uint32_t debit, const std::string& commentaire);
+// Value Change Dump of a frame as the bus carries it: 11 idle bits, the bit times of
+// `bits` (SOF to the last end-of-frame bit), 3 idle bits. Two signals: can_tx, what the
+// transmitter drives, and can_rx, the bus a receiver sees (its own acknowledge included).
+// Bits run at `debit` bit/s; those of a data phase at `debitDonnees`, the rate switching
+// at the sample point, 75 %, of the last bit before that phase (BRS) and of the first
+// after it (CRC delimiter). The time unit is the one `Unites_VCD` gives, which must not
+// be 0.
+std::string Texte_VCD(const Transmission& bits, uint32_t debit, uint32_t debitDonnees,
+                      const std::string& commentaire);
+
+// VCD time units per second for `bits`: 1 ns when every bit runs at `debit` (each edge
+// rounded to the nearest nanosecond); with a data phase, the coarsest of 1 ns .. 1 fs in
+// which a quarter of a bit lasts a whole number of units at both rates, 0 when none does.
+uint64_t Unites_VCD(const Transmission& bits, uint32_t debit, uint32_t debitDonnees);
 
 // Writes `contenu` to `chemin` through a temporary file of the same directory renamed
 // at the end, so that a failure never leaves a partial file. Returns an empty text on

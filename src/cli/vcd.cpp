@@ -10,41 +10,84 @@
 
 namespace varnel {
 
-std::string Texte_VCD(const std::string& trameStuffee, uint32_t debit, const std::string& commentaire) {
-    // What the emitter drives; the receiver's view differs only in the ACK slot,
-    // which a receiver overwrites with a dominant bit.
-    const std::string repos(11, '1');
-    const std::string emis = repos + trameStuffee + "1" + "1" + "1" + "1111111" + "111";
-    std::string recu = emis;
-    const size_t ack = repos.size() + trameStuffee.size() + 1;
-    recu[ack] = '0';
+namespace {
 
-    auto instant = [debit](size_t bit) {
-        return (static_cast<uint64_t>(bit) * 1000000000u + debit / 2) / debit;
+const uint64_t Nanoseconde = 1000000000; // VCD units per second at 1 ns
+
+bool A_Phase_Donnees(const Transmission& bits) {
+    for (const TempsBit& b : bits)
+        if (b.phase == Phase::Donnees) return true;
+    return false;
+}
+
+std::string Echelle(uint64_t unites) {
+    const char* const noms[] = {"1 ns", "100 ps", "10 ps", "1 ps", "100 fs", "10 fs", "1 fs"};
+    size_t i = 0;
+    for (uint64_t u = Nanoseconde; u < unites; u *= 10) ++i;
+    return noms[i];
+}
+
+} // namespace
+
+uint64_t Unites_VCD(const Transmission& bits, uint32_t debit, uint32_t debitDonnees) {
+    if (!A_Phase_Donnees(bits)) return Nanoseconde;
+    for (uint64_t u = Nanoseconde; u <= Nanoseconde * 1000000; u *= 10)
+        if (u % (4ull * debit) == 0 && u % (4ull * debitDonnees) == 0) return u;
+    return 0;
+}
+
+std::string Texte_VCD(const Transmission& bits, uint32_t debit, uint32_t debitDonnees,
+                      const std::string& commentaire) {
+    // What the transmitter drives and what the bus carries, idle around the frame.
+    struct Bit {
+        char tx, rx;
+        bool rapide;
+    };
+    std::vector<Bit> b(11, {'1', '1', false});
+    for (const TempsBit& t : bits) b.push_back({t.emetteur, t.bus, t.phase == Phase::Donnees});
+    b.insert(b.end(), 3, {'1', '1', false});
+
+    // Time in quarters of a nominal bit and quarters of a data bit. The rate switches at
+    // the sample point, three quarters into the bit before the data phase and into the
+    // bit after it. Each quarter is a whole number of units at both rates, except when
+    // there is no data phase: then each edge is rounded to the nearest unit.
+    const uint64_t unites = Unites_VCD(bits, debit, debitDonnees);
+    const uint64_t quartDonnees = unites / (4ull * debitDonnees);
+    uint64_t nominaux = 0, rapides = 0;
+    auto avance = [&](size_t i) {
+        const bool avant = i + 1 < b.size() && b[i + 1].rapide, apres = i > 0 && b[i - 1].rapide;
+        const uint64_t q = b[i].rapide ? 0 : avant ? 3 : apres ? 1 : 4;
+        nominaux += q;
+        rapides += 4 - q;
+    };
+    auto instant = [&] {
+        return (nominaux * unites + 2ull * debit) / (4ull * debit) + rapides * quartDonnees;
     };
 
     std::string v;
     v += "$version varnel-trame $end\n";
     if (!commentaire.empty()) v += "$comment " + commentaire + " $end\n";
-    v += "$timescale 1 ns $end\n";
+    v += "$timescale " + Echelle(unites) + " $end\n";
     v += "$scope module can $end\n";
     v += "$var wire 1 ! can_tx $end\n";
     v += "$var wire 1 \" can_rx $end\n";
     v += "$upscope $end\n";
     v += "$enddefinitions $end\n";
     v += "#0\n$dumpvars\n";
-    v += std::string(1, emis[0]) + "!\n" + std::string(1, recu[0]) + "\"\n";
+    v += std::string(1, b[0].tx) + "!\n" + std::string(1, b[0].rx) + "\"\n";
     v += "$end\n";
-    for (size_t i = 1; i < emis.size(); ++i) {
-        const bool changeTx = emis[i] != emis[i - 1];
-        const bool changeRx = recu[i] != recu[i - 1];
+    for (size_t i = 1; i < b.size(); ++i) {
+        avance(i - 1);
+        const bool changeTx = b[i].tx != b[i - 1].tx;
+        const bool changeRx = b[i].rx != b[i - 1].rx;
         if (!changeTx && !changeRx) continue;
-        v += "#" + std::to_string(instant(i)) + "\n";
-        if (changeTx) v += std::string(1, emis[i]) + "!\n";
-        if (changeRx) v += std::string(1, recu[i]) + "\"\n";
+        v += "#" + std::to_string(instant()) + "\n";
+        if (changeTx) v += std::string(1, b[i].tx) + "!\n";
+        if (changeRx) v += std::string(1, b[i].rx) + "\"\n";
     }
     // The end time, so that the last idle bits have their full length.
-    v += "#" + std::to_string(instant(emis.size())) + "\n";
+    avance(b.size() - 1);
+    v += "#" + std::to_string(instant()) + "\n";
     return v;
 }
 

@@ -8,16 +8,9 @@ namespace varnel {
 
 namespace {
 constexpr int CodeRetour = 8;
-constexpr int CodeCtrlI = 9;
-constexpr int CodeCtrlP = 16;
 // Stands for a typed text that is not one character (a compose sequence, a
 // character outside the basic plane): the handler refuses it like any non-digit.
 constexpr int CodeAutre = 0xFFFD;
-
-bool estRaccourciSimulation(const QKeyEvent* e) {
-    const auto mods = e->modifiers() & ~Qt::KeypadModifier;
-    return mods == Qt::ControlModifier && (e->key() == Qt::Key_P || e->key() == Qt::Key_I);
-}
 
 // The one gate of every text that does not come from a typed key (paste, drop,
 // middle-click selection, input methods): upper-cased, then digits only.
@@ -37,19 +30,9 @@ BoiteHexa::BoiteHexa(QWidget* parent) : QLineEdit(parent) {
     setValidator(new ValidateurHexa(this));
 }
 
-bool BoiteHexa::event(QEvent* e) {
-    if (e->type() == QEvent::ShortcutOverride && raccourcisPropres_ &&
-        estRaccourciSimulation(static_cast<QKeyEvent*>(e))) {
-        e->accept(); // the key comes to keyPressEvent, not to the menu shortcut
-        return true;
-    }
-    return QLineEdit::event(e);
-}
-
 // The character code the program's handler sees for this key, or -1 for keys that
 // keep their ordinary editing meaning without reaching the handler.
 int BoiteHexa::codeTouche(const QKeyEvent* e) {
-    if (estRaccourciSimulation(e)) return e->key() == Qt::Key_P ? CodeCtrlP : CodeCtrlI;
     if (e->key() == Qt::Key_Backspace) return CodeRetour;
     const auto mods = e->modifiers() & ~(Qt::ShiftModifier | Qt::KeypadModifier | Qt::GroupSwitchModifier);
     if (mods != Qt::NoModifier) return -1;

@@ -1,8 +1,9 @@
 #pragma once
 // A text box for hexadecimal digits that runs the program's key handler before a
-// key takes effect, as a character code: letters as typed, 8 backspace, 9 Ctrl+I,
-// 16 Ctrl+P. The handler may change the code (upper-case it) or set it to 0 to
-// swallow the key. Control codes never insert a character.
+// key takes effect, as a character code: characters as typed, 8 backspace. The
+// handler may change the code (upper-case it) or set it to 0 to swallow the key.
+// Control codes never insert a character. The menu shortcut keys (Ctrl+P, Ctrl+I ...)
+// never reach the box: the window gives them to its menus.
 //
 // Editing keys (arrows, Home/End, Delete, Tab, selection, copy) keep their usual
 // meaning. Pasted or dropped text is upper-cased and accepted only when it is then
@@ -22,9 +23,6 @@ public:
     explicit BoiteHexa(QWidget* parent = nullptr);
 
     void setGestionTouche(GestionTouche gestion) { gestion_ = std::move(gestion); }
-    // When true, Ctrl+P and Ctrl+I reach this box's handler (as 16 and 9) instead
-    // of the window's menu shortcuts, so one key press runs its command once.
-    void setRaccourcisPropres(bool propres) { raccourcisPropres_ = propres; }
 
 signals:
     // The focus went to another control of the window (Tab, a click, a hidden
@@ -33,14 +31,12 @@ signals:
     void focusPerdu();
 
 protected:
-    bool event(QEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;
     void focusOutEvent(QFocusEvent* e) override;
 
 private:
     static int codeTouche(const QKeyEvent* e);
     GestionTouche gestion_;
-    bool raccourcisPropres_ = false;
 };
 
 } // namespace varnel

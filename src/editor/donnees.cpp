@@ -2,7 +2,6 @@
 #include "app/form1.h"
 #include "app/plateforme.h"
 #include "editor/boite_hexa.h"
-#include "editor/editeur.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -22,9 +21,7 @@ void Place_Gauche(QWidget* w, int twips) {
 
 void Form1::Controle_KeyPress(int& code) {
     T.Long_Max = 1;
-    const QString texte = Controle->text();
-    Raccourci_Simulation(*this, code);
-    Filtre_Clavier(code, texte);
+    Filtre_Clavier(code, Controle->text());
 }
 
 void Form1::Controle_Change() {

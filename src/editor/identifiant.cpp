@@ -4,7 +4,6 @@
 #include "app/form1.h"
 #include "app/plateforme.h"
 #include "editor/boite_hexa.h"
-#include "editor/editeur.h"
 #include "simulation/visu_plot.h"
 
 #include <QCheckBox>
@@ -41,10 +40,8 @@ void Form1::Connecte_Editeur() {
 }
 
 void Form1::Identifiant_KeyPress(int& code) {
-    const QString texte = Identifiant->text();
-    Raccourci_Simulation(*this, code);
     T.Long_Max = Check1->isChecked() ? 8 : 3;
-    Filtre_Clavier(code, texte);
+    Filtre_Clavier(code, Identifiant->text());
 }
 
 void Form1::Identifiant_Change() {

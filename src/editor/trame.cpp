@@ -3,25 +3,10 @@
 #include "app/form1.h"
 #include "app/plateforme.h"
 #include "editor/boite_hexa.h"
-#include "editor/editeur.h"
 
-#include <QAction>
 #include <QCheckBox>
-#include <QMenu>
 
 namespace varnel {
-
-namespace {
-constexpr int CodeCtrlI = 9;
-constexpr int CodeCtrlP = 16;
-} // namespace
-
-void Raccourci_Simulation(Form1& f, int code) {
-    if (code != CodeCtrlP && code != CodeCtrlI) return;
-    if (!f.Menu_Actif(f.Affichage)) return;
-    if (code == CodeCtrlP && f.Pas_a_Pas->isEnabled()) f.Pas_a_Pas_Click();
-    if (code == CodeCtrlI && f.Instantanne->isEnabled()) f.Instantanne_Click();
-}
 
 void Form1::Filtre_Clavier(int& code, const QString& texte) {
     T.Texte_Saisi = texte.toStdString();

@@ -119,8 +119,10 @@ public:
     bool Construit_Trame(const std::string& dlc, bool identifiantComplet);
 
     // Inserts the stuff bits, completes `Trame_Bin`, sets `Trame_Stuffee`,
-    // `Trame_Bin_Stuf`, `Text2` and (through `Marque_Bits`) `TrameDR`.
+    // `Trame_Bin_Stuf`, `Text2` and `TrameDR`.
     void Stuffe_Trame();
+    // Rewrites `TrameDR` from `Trame_Stuffee` as a receiver reads it: the bit after five
+    // equal bits is a stuff bit. Over a frame `Stuffe_Trame` made, the same symbols.
     void Marque_Bits();
 
     // Empties the eight data-byte strings (a remote frame carries no data).

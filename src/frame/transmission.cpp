@@ -7,12 +7,6 @@ namespace varnel {
 
 namespace {
 
-// One bit of the unstuffed frame: its field and its name.
-struct Position {
-    Champ champ;
-    std::string etiquette;
-};
-
 void Ajoute(std::vector<Position>& p, Champ champ, int n, const std::string* lib = nullptr) {
     for (int i = 0; i < n; ++i) p.push_back({champ, lib ? lib[p.size()] : std::string()});
 }
@@ -70,21 +64,17 @@ std::string Symboles(const Transmission& t) {
     return s;
 }
 
-Transmission Transmission_Classique(const Trame& t) {
-    const bool etendue = t.Bits_ID.size() > 11;
-    const int entete = etendue ? 39 : 19;
-    const int octets = (static_cast<int>(t.Trame_Brute.size()) - entete - 15) / 8;
-    const std::vector<Position> positions = Positions_Classiques(t, etendue, octets > 0 ? octets : 0);
-
+Transmission Assemble_Transmission(const std::string& emis, const std::string& symboles,
+                                   const std::vector<Position>& positions) {
     Transmission tr;
-    tr.reserve(t.Trame_Stuffee.size() + 10);
+    tr.reserve(emis.size() + 10);
     size_t brut = 0; // position in the unstuffed frame
-    for (size_t i = 0; i < t.Trame_Stuffee.size() && i < t.TrameDR.size(); ++i) {
+    for (size_t i = 0; i < emis.size() && i < symboles.size(); ++i) {
         TempsBit b;
-        b.emetteur = t.Trame_Stuffee[i];
-        const char s = t.TrameDR[i];
-        if (s == 's' || s == 'S') {
-            b.genre = Genre::Stuff;
+        b.emetteur = emis[i];
+        const char s = symboles[i];
+        if (s == 's' || s == 'S' || s == 'f' || s == 'F') {
+            b.genre = (s == 's' || s == 'S') ? Genre::Stuff : Genre::StuffFixe;
             b.champ = tr.empty() ? Champ::SOF : tr.back().champ;
         } else if (brut < positions.size()) {
             b.champ = positions[brut].champ;
@@ -119,6 +109,14 @@ Transmission Transmission_Classique(const Trame& t) {
         tr.push_back(std::move(b));
     }
     return tr;
+}
+
+Transmission Transmission_Classique(const Trame& t) {
+    const bool etendue = t.Bits_ID.size() > 11;
+    const int entete = etendue ? 39 : 19;
+    const int octets = (static_cast<int>(t.Trame_Brute.size()) - entete - 15) / 8;
+    return Assemble_Transmission(t.Trame_Stuffee, t.TrameDR,
+                                 Positions_Classiques(t, etendue, octets > 0 ? octets : 0));
 }
 
 } // namespace varnel

@@ -77,6 +77,22 @@ inline bool Est_Stuff(Genre g) {
     return g == Genre::Stuff || g == Genre::StuffFixe;
 }
 
+// One bit of a frame before stuffing: the field it belongs to and the name over its cell.
+struct Position {
+    Champ champ = Champ::Aucun;
+    std::string etiquette;
+};
+
+// A frame from its SOF to its last end-of-frame bit, as it goes on the bus. `emis`: the
+// bits the transmitter sends from SOF to the last CRC bit, stuff bits included;
+// `symboles`: at least one letter per bit of `emis` (as `Symboles` writes them), telling
+// the stuff bits from the others; `positions`: the field and name of each of the other
+// bits, in order. A stuff bit belongs to the field of the bit before it and has no name.
+// Then the tail: CRC delimiter, the ACK slot both receivers pull dominant, ACK delimiter
+// and the seven end-of-frame bits. Every bit at the nominal rate.
+Transmission Assemble_Transmission(const std::string& emis, const std::string& symboles,
+                                   const std::vector<Position>& positions);
+
 // One letter per bit time as the transmitter sends it: "D" / "r" for a bit, "s" / "S"
 // for a dynamic stuff bit, "f" / "F" for a fixed stuff bit (dominant / recessive).
 std::string Symboles(const Transmission& t);

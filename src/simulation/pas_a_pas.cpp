@@ -216,8 +216,8 @@ void Form1::Pas_a_Pas_Click() {
     if (Pas_Lance && Num_Bit == 0) Pas_Lance = false;
 
     if (!Pas_Lance) {
-        // The frame on the plot is complete: nothing left to draw (a step can still come
-        // from the identifier or DLC box while the menu is disabled).
+        // The frame on the plot is complete: nothing left to draw (a step asked for while
+        // the menu is disabled, or by a caller that does not look at it).
         if (Trace_Fini && Num_Bit > 0) {
             Active_Menu(Affichage, false);
             return;

@@ -46,6 +46,20 @@ protected:
         return s;
     }
     QColor Couleur(int k, int l, int c) const { return Cel(k, l, c)->foreground().color(); }
+    // Rows 1 and 2 of a node table, the row of the bus table: for each cell with a text, its
+    // colour (n black, b blue, r red), in capitals when bold; '.' for an empty cell.
+    QString Styles(int k) const {
+        QString s;
+        for (int l = k < 3; l <= 2 * (k < 3); ++l)
+            for (int c = 1; c <= (k < 3 ? 13 : 12); ++c) {
+                const QColor q = Couleur(k, l, c);
+                const QChar n = q == Noir ? 'n' : q == Bleu ? 'b' : q == Rouge ? 'r' : '?';
+                s += Cel(k, l, c)->text().isEmpty() ? QChar('.')
+                     : Cel(k, l, c)->font().bold()  ? n.toUpper()
+                                                    : n;
+            }
+        return s;
+    }
     Courbe* Trace(int k) const { return k < 3 ? f->Courbe_N[k] : f->Courbe_Bus; }
     PointTrace Fin(int k, int c) const { // the point ending bit cell c = 1..12
         for (const PointTrace& p : Trace(k)->Points())
@@ -60,28 +74,44 @@ protected:
 };
 
 TEST_F(Arbitrage, ThreeNodesPlayedToTheEnd) {
+    QString largeurs; // in pixels: 800, 450 (eleven times), 800 and 1200 twips
+    for (int c = 0; c < 14; ++c) largeurs += QString::number(f->GridN[2]->columnWidth(c)) + ' ';
+    EXPECT_EQ(largeurs + QString::number(f->GridBus->columnWidth(12)),
+              "53 " + QString("30 ").repeated(11) + "53 80 53");
+    for (int k = 0; k < 3; ++k)
+        EXPECT_EQ(Ligne(k, 0, 0, 13) + Cel(k, 1, 0)->text() + Cel(k, 2, 0)->text(),
+                  QString("Noeud %1ID10ID9ID8ID7ID6ID5ID4ID3ID2ID1ID0RTREtat du noeudWR").arg(k + 1));
+    EXPECT_EQ(Cel(3, 0, 0)->text(), "Etat Bus");
     Noeuds({"123", "456", "789"});
+    EXPECT_EQ(Styles(0) + Styles(3), "nnnnnnnnnnnnB" + QString(25, '.'));
     f->Pas_a_Pas->trigger();
     EXPECT_EQ(Points(0), "0,43,8000 0,43,8000 5,43,8000 5,28,8000 10,28,8000 ");
     EXPECT_EQ(Points(1), "0,67,8000 0,67,8000 5,67,8000 10,67,ff ");
     EXPECT_EQ(Points(2), "0,91,8000 0,91,8000 5,91,8000 10,91,ff ");
     EXPECT_EQ(Points(3), "0,19,0 0,19,0 5,19,0 5,4,0 10,4,0 ");
-    for (int k : {1, 2}) // nodes 2 and 3 lose on ID10; entries locked during the run
-        EXPECT_TRUE(Couleur(k, 1, 1) == Rouge && Cel(k, 2, 13)->text() == "Recepteur" &&
-                    Cel(k, 2, 13)->font().bold() && !f->Noeud[k]->isEnabled() && !f->CheckN[k]->isEnabled());
-    const Annotation& id10 = f->Visu_ARB->Annotation_Item(0);
-    EXPECT_TRUE(id10.texte == "ID10" && id10.x == 6 && id10.y == 90 && id10.taille == 14);
+    const QString perdu = "rrrrrrrrrrrr.b...........R"; // nodes 2 and 3 lose on ID10
+    EXPECT_EQ(Styles(0) + Styles(1) + Styles(2) + Styles(3),
+              "nnnnnnnnnnnnBb............" + perdu + perdu + "N...........");
+    for (int k = 0; k < 3; ++k) EXPECT_TRUE(!f->Noeud[k]->isEnabled() && !f->CheckN[k]->isEnabled()) << k;
 
     Pas(13); // the thirteenth and fourteenth steps change nothing
     for (int k = 0; k < 4; ++k) EXPECT_EQ(Ligne(k, k < 3 ? 2 : 0), B123) << k; // nodes read, bus
-    EXPECT_EQ(Ligne(1, 1), B456); // the losers' bits stay written
-    EXPECT_TRUE(Cel(0, 1, 13)->text() == "Emetteur" && Cel(0, 2, 13)->text().isEmpty() &&
-                Couleur(0, 1, 12) == Noir);
+    EXPECT_EQ(Ligne(1, 1) + Cel(0, 1, 13)->text(), B456 + "Emetteur"); // the losers' bits stay written
+    EXPECT_EQ(Styles(0) + Styles(2) + Styles(3),
+              "nnnnnnnnnnnnBbbbbbbbbbbbb.rrrrrrrrrrrr.bbbbbbbbbbbbR" + QString(12, 'N'));
     EXPECT_EQ(Niveaux(0) + Niveaux(3) + Niveaux(1) + Niveaux(2), B123 + B123 + QString(24, 'R'));
     for (int k = 0; k < 4; ++k) EXPECT_EQ(Trace(k)->Points().back().x, 65) << k;
     for (int c = 1; c <= 12; ++c) EXPECT_TRUE(Fin(0, c).couleur == Vert && Fin(2, c).couleur == 255) << c;
-    EXPECT_TRUE(f->Visu_ARB->Nb_Annotations() == 12 && f->Visu_ARB->Annotation_Item(11).texte == "RTR" &&
-                f->Visu_ARB->Annotation_Item(11).x == 61);
+    QString textes, attendus; // the twelve bit names above their cells, black, size 14
+    for (int i = 0; i < f->Visu_ARB->Nb_Annotations(); ++i) {
+        const Annotation& a = f->Visu_ARB->Annotation_Item(i);
+        textes += QString::asprintf("%s %g %g %d %g %g|", qPrintable(a.texte), a.x, a.y, a.couleur, a.angle,
+                                    a.taille);
+    }
+    for (int c = 1; c <= 12; ++c)
+        attendus +=
+            QString("%1 %2 90 0 0 14|").arg(c < 12 ? QString("ID%1").arg(11 - c) : "RTR").arg(5 * c + 1);
+    EXPECT_EQ(textes, attendus);
 }
 
 TEST_F(Arbitrage, SameIdentifierRemoteFrameLosesAtRtrAndEmptyNodeStaysEmpty) {
@@ -101,7 +131,8 @@ TEST_F(Arbitrage, DuplicateMessagesInTheirOrder) {
         {{"123", "123", "456"}, {0, 0, 0}, "1 et 2"}, {{"456", "123", "123"}, {0, 0, 0}, "2 et 3"},
         {{"123", "456", "123"}, {1, 0, 1}, "1 et 3"}, {{"123", "123", "123"}, {0, 0, 0}, "1 et 2"},
         {{"123", "123", "123"}, {1, 0, 0}, "2 et 3"}, {{"", "", "123"}, {0, 0, 0}, "1 et 2"},
-        {{"", "12", ""}, {0, 0, 0}, "1 et 3"},        {{"", "", "123"}, {1, 0, 0}, nullptr}};
+        {{"", "12", ""}, {0, 0, 0}, "1 et 3"},        {{"", "", "123"}, {1, 0, 0}, nullptr},
+        {{"1", "12", ""}, {0, 0, 0}, nullptr}}; // no node sends: the bus stays dominant
     for (const auto& [n, rtr, paire] : cas_) {
         SCOPED_TRACE(std::string(n[0]) + "/" + n[1] + "/" + n[2]);
         f->BP_RAZ->click();
@@ -110,7 +141,7 @@ TEST_F(Arbitrage, DuplicateMessagesInTheirOrder) {
         for (int k = 0; k < 3; ++k)
             if (rtr[size_t(k)]) f->CheckN[k]->click();
         Pas();
-        EXPECT_EQ(Ligne(3, 0), paire ? "" : "D");
+        EXPECT_EQ(Ligne(3, 0) + QString::number(Fin(3, 1).y), paire ? "-1" : "D4");
         ASSERT_EQ(pf.messages.size(), paire ? 1u : 0u);
         if (!paire) continue;
         const QString double_ =
@@ -137,7 +168,7 @@ TEST_F(Arbitrage, IdentifierEntryAndRefusals) {
                   std::tuple(QString(reste), rangee, message));
     }
     f->CheckN[0]->click(); // the RTR box writes its cell without an identifier
-    EXPECT_EQ(Ligne(0, 1, 1, 13), "R");
+    EXPECT_EQ(Ligne(0, 1, 1, 13) + f->CheckN[0]->text(), "RTrame de requête. RTR récessif");
     QTest::keyClicks(f->Noeud[0], "123");
     EXPECT_EQ(Ligne(0, 1), B123.left(11) + "R");
 }
@@ -151,8 +182,10 @@ TEST_F(Arbitrage, NouvelleSimulationMidRunAndAfter) {
         f->BP_RAZ->click();
         for (int k = 0; k < 3; ++k)
             EXPECT_TRUE(f->Noeud[k]->isEnabled() && f->Noeud[k]->text().isEmpty() &&
-                        !f->CheckN[k]->isChecked() && (Ligne(k, 1, 1, 13) + Ligne(k, 2, 1, 13)).isEmpty() &&
-                        Couleur(k, 1, 1) == Noir && Couleur(k, 2, 13) == Bleu)
+                        !f->CheckN[k]->isChecked() &&
+                        f->CheckN[k]->text() == "Trame de données. RTR dominant" &&
+                        (Ligne(k, 1, 1, 13) + Ligne(k, 2, 1, 13)).isEmpty() && Couleur(k, 1, 1) == Noir &&
+                        Couleur(k, 2, 13) == Bleu)
                 << k;
         EXPECT_TRUE(Ligne(3, 0).isEmpty() && f->Visu_ARB->Nb_Annotations() == 0);
         Noeuds({"456", "123", ""});
@@ -162,18 +195,26 @@ TEST_F(Arbitrage, NouvelleSimulationMidRunAndAfter) {
     }
 }
 
-TEST_F(Arbitrage, HiddenTraceKeepsDrawingAndStaysHidden) {
+TEST_F(Arbitrage, HiddenTracesKeepDrawingAndStayHidden) {
+    const QString noms[] = {"Noeud1", "Noeud2", "Noeud3", "Bus"};
     Noeuds({"123", "456", "789"});
     Pas(2);
-    f->Masq[3]->trigger();
-    EXPECT_TRUE(f->Masq[3]->text() == "Afficher Bus" && Trace(3)->Decalage_Y() == 200 &&
-                Trace(0)->Decalage_Y() == 0);
+    for (int k = 0; k < 4; ++k) {
+        f->Masq[k]->trigger();
+        EXPECT_TRUE(f->Masq[k]->text() == "Afficher " + noms[k] && !f->Masq[k]->isChecked() &&
+                    Trace(k)->Decalage_Y() == 200 && (k == 3 || Trace(k + 1)->Decalage_Y() == 0))
+            << k;
+    }
     Pas(10);
-    EXPECT_EQ(Trace(3)->Points().back().x, 65);
+    for (int k = 0; k < 4; ++k) EXPECT_EQ(Trace(k)->Points().back().x, 65) << k;
     f->BP_RAZ->click();
-    EXPECT_EQ(Trace(3)->Decalage_Y(), 200); // a new run keeps it hidden
-    f->Masq[3]->trigger();
-    EXPECT_TRUE(Trace(3)->Decalage_Y() == 0 && f->Masq[3]->isChecked());
+    for (int k = 0; k < 4; ++k) {
+        EXPECT_EQ(Trace(k)->Decalage_Y(), 200); // a new run keeps it hidden
+        f->Masq[k]->trigger();
+        EXPECT_TRUE(Trace(k)->Decalage_Y() == 0 && f->Masq[k]->isChecked() &&
+                    f->Masq[k]->text() == "Masquer " + noms[k])
+            << k;
+    }
 }
 
 TEST_F(Arbitrage, LeavingAndReenteringTheMode) {
@@ -199,12 +240,11 @@ TEST_F(Arbitrage, LeavingAndReenteringTheMode) {
                 pf.messages.empty());
 }
 
-// The window starts without the arbitration area; whatever needs it first makes it,
-// hidden, once, with its controls connected.
+// The window starts without the node entry area of arbitration; whatever needs it
+// first makes it, hidden, once, with its controls connected.
 TEST(ZoneArbitrage, MadeOnFirstUseOnlyOnce) {
     PlateformeFactice pf;
-    const char* const noms[] = {"Frame_Iden", "Label12", "Noeud1",    "CheckN3", "GridN2",
-                                "GridBus",    "BP_RAZ",  "Frame_Arb", "Visu_ARB"};
+    const char* const noms[] = {"Frame_Iden", "Label12", "Noeud1", "CheckN3", "GridN2", "GridBus", "BP_RAZ"};
     const auto presents = [&](const Form1& f) {
         int n = 0;
         for (const char* nom : noms) n += int(f.findChildren<QWidget*>(nom).size());

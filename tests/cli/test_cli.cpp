@@ -1,64 +1,19 @@
 #include <gtest/gtest.h>
 
-#include <cstdio>
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <iterator>
 #include <map>
 #include <regex>
+#include <sstream>
 #include <string>
 #include <tuple>
 #include <vector>
 
-// What a shell command line writes on its standard output.
-static std::string Shell(const std::string& ligne) {
-    std::string sortie;
-    FILE* f = popen(ligne.c_str(), "r");
-    for (int c; (c = fgetc(f)) != EOF;) sortie += static_cast<char>(c);
-    pclose(f);
-    return sortie;
-}
-
-// Runs varnel-trame: what it writes on stdout and stderr, then its exit status on a last line.
-static std::string Lance(const std::vector<std::string>& arguments) {
-    std::string ligne = VARNEL_BUILD_DIR "/varnel-trame";
-    for (const std::string& a : arguments) ligne += " '" + a + "'";
-    return Shell(ligne + " 2>&1; echo $?");
-}
-
-struct Dossier {
-    std::string modele = (std::filesystem::temp_directory_path() / "varnel-essai-XXXXXX").string();
-    const std::filesystem::path chemin = mkdtemp(modele.data());
-    ~Dossier() { std::filesystem::remove_all(chemin); }
-    long Fichiers() const { return std::distance(std::filesystem::directory_iterator(chemin), {}); }
-};
-
-static std::string Champ(const std::string& sortie, const std::string& nom) {
-    const size_t debut = sortie.find(nom + ": ") + nom.size() + 2;
-    return sortie.substr(debut, sortie.find('\n', debut) - debut);
-}
-
-// Reads a VCD back: its $timescale, and each signal sampled in the middle of every bit.
-static std::map<std::string, std::string> Relit(const std::string& chemin, double bit) {
-    std::map<std::string, std::string> noms, bits; // identifier code -> signal name
-    std::map<std::string, std::map<double, char, std::greater<>>> changements; // latest first
-    double t = 0;
-    std::ifstream in(chemin);
-    for (std::string mot, type, largeur, code; in >> mot;) {
-        if (mot == "$timescale")
-            for (std::string m; in >> m && m != "$end";) bits[mot] += (bits[mot].empty() ? "" : " ") + m;
-        else if (mot == "$var" && in >> type >> largeur >> code)
-            in >> noms[code];
-        else if (mot[0] == '#')
-            t = std::stod(mot.substr(1));
-        else if ((mot[0] == '0' || mot[0] == '1') && noms.count(mot.substr(1)))
-            changements[noms[mot.substr(1)]][t] = mot[0];
-    }
-    for (const auto& [nom, c] : changements)
-        for (double milieu = bit / 2; milieu < t; milieu += bit)
-            bits[nom] += c.lower_bound(milieu) == c.end() ? 'x' : c.lower_bound(milieu)->second;
-    return bits;
-}
+#include "cli/varnel_trame.h"
+#include "outils.h"
 
 TEST(Sortie, ExempleStandard123) {
     EXPECT_EQ(Lance({"123"}), "Trame brute: 0 00100100011 0 000000 110100001011000 11 1111111\n"
@@ -71,22 +26,24 @@ TEST(Sortie, ExempleStandard123) {
 }
 
 // Options, DLC, bytes and remote frames give the expected raw frame. The VCD holds idle, the
-// stuffed frame, CRC delimiter, ACK slot (dominant on can_rx), ACK delimiter, EOF, idle.
+// stuffed frame, CRC delimiter, ACK slot (dominant on can_rx), ACK delimiter, EOF, idle; its
+// $comment names the format (s/e), the type (d/r), the identifier, the DLC and the CRC.
 TEST(Sortie, OptionsEtVCD) {
     const std::string ab = "0 00100100011 0 000001 10101011 110011001101111 11 1111111",
                       ef = "0 11111101111 0 000010 00000001 11111111 001100101110110 11 1111111",
                       r8 = "0 11010101111 11 001101111011110000 1 001000         011010010101101 11 1111111",
                       r3 = "0 00000000000 11 000000000000000000 1 000011    011111011100111 11 1111111";
-    const std::tuple<std::vector<std::string>, double, std::string> cas[] = {
-        {{"123", "ab"}, 500000, ab},
-        {{"-d", "1", "123", "AB", "--debit", "125000"}, 125000, ab},
-        {{"--dlc=2", "7ef", "01", "ff", "--debit=300000"}, 300000, ef},
-        {{"-d2", "7EF", "01", "FF", "--debit", "1000000000"}, 1e9, ef},
-        {{"-r", "-d", "2", "123"}, 500000, "0 00100100011 1 000010   101010100110110 11 1111111"},
-        {{"--requete", "--dlc", "8", "--etendue", "1abcdef0"}, 500000, r8},
-        {{"-er", "-d", "3", "00000000"}, 500000, r3},
+    const std::tuple<std::vector<std::string>, double, std::string, std::string> cas[] = {
+        {{"123", "ab"}, 500000, ab, "sd 123 1"},
+        {{"-d", "1", "123", "AB", "--debit", "125000"}, 125000, ab, "sd 123 1"},
+        {{"--dlc=2", "7ef", "01", "ff", "--debit=300000"}, 300000, ef, "sd 7EF 2"},
+        {{"-d2", "7EF", "01", "FF", "--debit", "1000000000"}, 1e9, ef, "sd 7EF 2"},
+        {{"-r", "-d", "2", "123"}, 5e5, "0 00100100011 1 000010   101010100110110 11 1111111", "sr 123 2"},
+        {{"--requete", "--dlc", "8", "--etendue", "1abcdef0"}, 5e5, r8, "er 1ABCDEF0 8"},
+        {{"-er", "-d", "3", "00000000"}, 5e5, r3, "er 00000000 3"},
+        {{"--req", "--ete", "--dl=3", "00000000"}, 5e5, r3, "er 00000000 3"}, // unambiguous abbreviations
     };
-    for (auto [arguments, debit, brute] : cas) {
+    for (auto [arguments, debit, brute, commentaire] : cas) {
         SCOPED_TRACE(arguments[0] + " " + arguments[1]);
         Dossier d;
         const std::string f = (d.chemin / "trame.vcd").string();
@@ -94,6 +51,10 @@ TEST(Sortie, OptionsEtVCD) {
         arguments.insert(arguments.end(), {"--vcd", f});
         const std::string r = Lance(arguments);
         ASSERT_EQ(r.rfind("\n0\n"), r.size() - 3) << r;
+        commentaire = std::string("trame ") + (commentaire[0] == 'e' ? "etendue" : "standard") +
+                      (commentaire[1] == 'r' ? " de requete" : " de donnees") + ", identifiant " +
+                      commentaire.substr(3, commentaire.rfind(' ') - 3) + ", DLC " + commentaire.back() +
+                      ", CRC " + Champ(r, "CRC");
         EXPECT_EQ(Champ(r, "Trame brute"), brute);
         EXPECT_EQ(d.Fichiers(), 1);
 
@@ -102,28 +63,72 @@ TEST(Sortie, OptionsEtVCD) {
             std::string(11, '1') + stuffee.substr(0, stuffee.size() - 9) + std::string(13, '1');
         const std::string rx = tx.substr(0, tx.size() - 12) + "0" + std::string(11, '1');
         const std::map<std::string, std::string> attendu = {
-            {"$timescale", "1 ns"}, {"can_tx", tx}, {"can_rx", rx}};
+            {"$timescale", "1 ns"}, {"$comment", commentaire}, {"can_tx", tx}, {"can_rx", rx}};
         EXPECT_EQ(Relit(f, 1e9 / debit), attendu);
     }
+}
+
+// The accepted side of every limit (the refused side is in Refus): the lowest and highest
+// identifiers, DLC 0, eight bytes without -d, the slowest bit rate.
+TEST(Sortie, LimitesAcceptees) {
+    const std::pair<std::vector<std::string>, std::string> cas[] = {
+        {{"000"}, "43"},
+        {{"-e", "1FBFFFFF"}, "63"},
+        {{"-d", "0", "7EF"}, "43"},
+        {{"--debit", "1", "123"}, "43"},
+        {{"123", "00", "11", "22", "33", "44", "55", "66", "77"}, "107"}};
+    for (const auto& [arguments, bits] : cas) {
+        const std::string r = Lance(arguments);
+        EXPECT_EQ(Champ(r, "Nb bits") + r.substr(r.size() - 3), bits + "\n0\n") << r;
+    }
+}
+
+// The whole file, for a bit time that is no whole number of ns: the header, the comment, every
+// change rounded to the nearest ns and only where a level changes, and the end time.
+TEST(VCD, FichierComplet) {
+    Dossier d;
+    const std::string f = (d.chemin / "t.vcd").string();
+    Lance({"--debit", "300000", "--vcd", f, "123"});
+    std::ifstream in(f);
+    std::string v{std::istreambuf_iterator<char>(in), {}};
+    std::replace(v.begin(), v.end(), '\n', ' ');
+    EXPECT_EQ(
+        v, "$version varnel-trame $end $comment trame standard de donnees, identifiant 123, DLC 0, CRC 6858 "
+           "$end $timescale 1 ns $end $scope module can $end $var wire 1 ! can_tx $end $var wire 1 \" "
+           "can_rx $end $upscope $end $enddefinitions $end #0 $dumpvars 1! 1\" $end #36667 0! 0\" #46667 1! "
+           "1\" #50000 0! 0\" #56667 1! 1\" #60000 0! 0\" #70000 1! 1\" #76667 0! 0\" #93333 1! 1\" "
+           "#96667 0! 0\" #103333 1! 1\" #110000 0! 0\" #113333 1! 1\" #116667 0! 0\" #130000 1! 1\" "
+           "#133333 0! 0\" #136667 1! 1\" #143333 0! 0\" #153333 1! 1\" #156667 0\" #160000 1\" #196667 ");
 }
 
 // Refusals: one stderr line naming the problem, no stdout, status 2, no VCD file left behind.
 TEST(Refus, EntreesInvalides) {
     Dossier d;
     const std::string absent = (d.chemin / "absent" / "f.vcd").string(),
-                      a = "Valeur non conforme à la norme CAN2.0A: ";
+                      a = "Valeur non conforme à la norme CAN2.0A: ",
+                      b = "Valeur non conforme à la norme CAN2.0B: ",
+                      sept =
+                          "Les 7 bits de poids fort de l'identifiant ne doivent pas être tous récessifs! Au "
+                          "moins 1 doit être un bit dominant.",
+                      debit = "le débit doit être un nombre entier de bit/s de 1 à 1000000000, pas ";
+    const auto chiffres = [](const std::string& id, bool etendue) {
+        return "l'identifiant « " + id + " » a " + std::to_string(id.size()) +
+               " chiffres hexadécimaux, il en faut " +
+               (etendue ? "8 en trame étendue" : "3 en trame standard (-e pour étendue)");
+    };
     const std::pair<std::vector<std::string>, std::string> cas[] = {
         {{}, "il manque l'identifiant (varnel-trame --help affiche l'aide)"},
         {{"12G"}, "l'identifiant « 12G » n'est pas une valeur hexadécimale"},
-        {{"-e", "123"}, "l'identifiant « 123 » a 3 chiffres hexadécimaux, il en faut 8 en trame étendue"},
-        {{"7F0"},
-         a + "Les 7 bits de poids fort de l'identifiant ne doivent pas être tous "
-             "récessifs! Au moins 1 doit être un bit dominant."},
+        {{"-e", "1234567"}, chiffres("1234567", true)},
+        {{"-e", "123456789"}, chiffres("123456789", true)},
+        {{"12"}, chiffres("12", false)},
+        {{"1234"}, chiffres("1234", false)},
+        {{"7F0"}, a + sept},
         {{"800"}, a + "En mode standard, la longueur du champ identifiant est de 11 bits!"},
-        {{"-e", "20000000"},
-         "Valeur non conforme à la norme CAN2.0B: En mode étendu, la longueur du champ identifiant "
-         "est de 29 bits!"},
+        {{"-e", "1FC00000"}, b + sept},
+        {{"-e", "20000000"}, b + "En mode étendu, la longueur du champ identifiant est de 29 bits!"},
         {{"-d", "9", "123"}, "le DLC doit être un nombre de 0 à 8, pas « 9 »"},
+        {{"-d", "-1", "123"}, "le DLC doit être un nombre de 0 à 8, pas « -1 »"},
         {{"123", "-d"}, "l'option -d attend une valeur"},
         {{"-d", "2", "123", "01"}, "le DLC 2 demande 2 octets de données, 1 donné"},
         {{"-d", "1", "123", "01", "02"}, "le DLC 1 demande 1 octet de données, 2 donnés"},
@@ -134,8 +139,37 @@ TEST(Refus, EntreesInvalides) {
         {{"123", "0g"}, "l'octet « 0g » n'est pas une valeur hexadécimale"},
         {{"-r", "123", "01"}, "une trame de requête ne porte aucun octet de données (1 octet donné)"},
         {{"-ex", "123"}, "option inconnue « -x »"},
-        {{"--debit=5e5", "123"},
-         "le débit doit être un nombre entier de bit/s de 1 à 1000000000, pas « 5e5 »"},
+        {{"--foo=3", "123"}, "option inconnue « --foo=3 »"},
+        {{"--d=1", "123"}, "option ambiguë « --d » (--dlc, --debit, --debit-donnees)"},
+        {{"--e", "123"}, "option ambiguë « --e » (--etendue, --esi)"},
+        // CAN FD
+        {{"--brs", "123"}, "l'option --brs ne s'emploie qu'avec --fd"},
+        {{"123", "--esi"}, "l'option --esi ne s'emploie qu'avec --fd"},
+        {{"--debit-donnees", "4000000", "-e", "12345678"},
+         "l'option --debit-donnees ne s'emploie qu'avec --fd"},
+        {{"--fd", "-r", "123"}, "une trame CAN FD n'a pas de forme requête: -r ne s'emploie pas avec --fd"},
+        {{"--fd", "-d", "16", "123"},
+         "avec --fd, le DLC doit être un nombre de 0 à 15 ou un chiffre hexadécimal de 0 à F, pas « 16 »"},
+        {{"--fd", "-d", "0x1", "123"},
+         "avec --fd, le DLC doit être un nombre de 0 à 15 ou un chiffre hexadécimal de 0 à F, pas « 0x1 »"},
+        {{"--fd", "123", "00", "11", "22", "33", "44", "55", "66", "77", "88"},
+         "avec --fd, il faut 0 à 8, 12, 16, 20, 24, 32, 48 ou 64 octets de données, pas 9 (ou le DLC avec "
+         "-d)"},
+        {{"--fd", "-d", "a", "123", "01"}, "le DLC 10 demande 16 octets de données, 1 donné"},
+        {{"--fd", "-d", "9", "123"}, "le DLC 9 demande 12 octets de données, 0 donné"},
+        {{"--fd", "--debit-donnees", "2e6", "123"},
+         "le débit des données doit être un nombre entier de bit/s de 1 à 1000000000, pas « 2e6 »"},
+        {{"--fd", "--brs", "--debit", "4000000", "123"},
+         "le débit des données (2000000 bit/s) doit être au moins le débit nominal (4000000 bit/s)"},
+        {{"--fd", "--brs", "--debit-donnees", "3000000", "123"},
+         "les débits 500000 et 3000000 bit/s ne s'écrivent pas exactement dans un VCD (un quart de bit doit "
+         "durer un nombre entier de femtosecondes)"},
+        {{"--etendue=1", "123"}, "l'option --etendue ne prend pas de valeur"},
+        {{"123", "--debit"}, "l'option --debit attend une valeur"},
+        {{"--", "-123"}, "l'identifiant « -123 » n'est pas une valeur hexadécimale"},
+        {{"--debit=0", "123"}, debit + "« 0 »"},
+        {{"--debit=5e5", "123"}, debit + "« 5e5 »"},
+        {{"--debit", "1000000001", "123"}, debit + "« 1000000001 »"},
         {{"123", "--vcd", absent},
          "impossible d'écrire le fichier VCD « " + absent + " »: dossier inexistant"},
         {{"123", "--vcd", d.chemin.string()},
@@ -146,6 +180,27 @@ TEST(Refus, EntreesInvalides) {
         EXPECT_EQ(Lance(arguments), "varnel-trame: " + message + "\n2\n");
         EXPECT_EQ(d.Fichiers(), 0);
     }
+}
+
+// In-process runs, one after the other: each parse starts afresh, options may follow the
+// identifier even under POSIXLY_CORRECT, and "--" ends the options.
+TEST(Options, AnalysesSuccessives) {
+    setenv("POSIXLY_CORRECT", "1", 1);
+    const std::pair<std::vector<std::string>, std::string> cas[] = {
+        {{"123", "-d", "1", "AB"}, "Nb bits: 51"},
+        {{"-d"}, "varnel-trame: l'option -d attend une valeur"},
+        {{"123", "-e"}, "varnel-trame: l'identifiant « 123 » a 3 chiffres hexadécimaux, il en faut 8"},
+        {{"-e", "--", "12345678"}, "Nb bits: 63"},
+        {{"-d", "0", "--", "123", "-d"}, "varnel-trame: l'octet « -d » n'est pas une valeur hexadécimale"},
+        {{"123"}, "Nb bits: 43"},
+    };
+    for (const auto& [arguments, debut] : cas) {
+        std::ostringstream sortie, erreurs;
+        varnel::Varnel_Trame(arguments, sortie, erreurs);
+        EXPECT_NE((sortie.str() + erreurs.str()).find(debut), std::string::npos)
+            << sortie.str() << erreurs.str();
+    }
+    unsetenv("POSIXLY_CORRECT");
 }
 
 // The CAN decoder of sigrok reads the VCD written by the program, without a warning.

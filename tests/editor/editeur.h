@@ -11,10 +11,6 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
-inline void PrintTo(const QString& s, std::ostream* os) {
-    *os << '"' << s.toStdString() << '"';
-}
-
 namespace varnel {
 
 using Msgs = std::vector<QString>;
@@ -45,11 +41,13 @@ protected:
         Dlc(dlc);
         for (int k = 0; k < donnees.size(); ++k) Tape(f->Data[static_cast<size_t>(k)], donnees[k]);
     }
-    // The first n data boxes shown with their labels; left of the CRC box in twips (15/px).
+    // The first n data boxes shown with their labels, each 360 twips right of the one before; left of
+    // the CRC box in twips (15/px).
     void Attend_Boites(int n, int twips) const {
         for (size_t k = 0; k < 8; ++k)
             EXPECT_TRUE(f->Data[k]->isHidden() == (static_cast<int>(k) >= n) &&
-                        f->LabelD[k]->isHidden() == f->Data[k]->isHidden())
+                        f->LabelD[k]->isHidden() == f->Data[k]->isHidden() &&
+                        f->Data[k]->x() == Twips(3840 + 360 * int(k)) && f->LabelD[k]->x() == f->Data[k]->x())
                 << "box " << k;
         EXPECT_NEAR(f->Champ_CRC->x() * 15, twips, 14);
         EXPECT_EQ(f->LabelCRC->x(), f->Champ_CRC->x());

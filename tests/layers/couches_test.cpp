@@ -132,6 +132,9 @@ TEST_F(Couches, LegendCommandsOnEmptyPlotsAndInArbitration) {
     EXPECT_TRUE(Textes_A(*f->Visu_ARB, 0, 450));
     f->Af_legend->trigger();
     EXPECT_TRUE(Textes_A(*f->Visu_ARB, 0, 90) && !f->Legend->isChecked());
+    f->Noir_Blanc->trigger(); // the node traces turn black, the texts stay
+    for (const auto& c : f->Visu_ARB->Courbes())
+        for (const PointTrace& p : c->Points()) EXPECT_EQ(p.couleur, 0) << c->Nom().toStdString();
     f->Masquer->trigger();
     f->BP_RAZ->click(); // empties the plot, Afficher still reachable
     f->Af_legend->trigger();

@@ -147,17 +147,21 @@ private:
             QKeyEvent appui(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, quoi);
             QApplication::sendEvent(b, &appui);
         } else {
-            static const std::pair<Qt::Key, Qt::KeyboardModifiers> touches[] = {
-                {Qt::Key_Backspace, Qt::NoModifier}, {Qt::Key_Delete, Qt::NoModifier},
-                {Qt::Key_P, Qt::ControlModifier},    {Qt::Key_I, Qt::ControlModifier},
-                {Qt::Key_Tab, Qt::NoModifier},       {Qt::Key_Left, Qt::NoModifier},
-                {Qt::Key_Home, Qt::NoModifier},      {Qt::Key_End, Qt::NoModifier},
-                {Qt::Key_Return, Qt::NoModifier},    {Qt::Key_A, Qt::ControlModifier},
-                {Qt::Key_Z, Qt::ControlModifier},    {Qt::Key_X, Qt::ControlModifier},
+            // Ten editing keys, then every menu shortcut: those go to the menus and leave the box as it is.
+            constexpr int PremierRaccourci = 10;
+            static const QList<QKeySequence> touches = QKeySequence::listFromString(
+                "Backspace; Del; Tab; Left; Home; End; Return; Ctrl+Z; Ctrl+X; Shift+Left; Ctrl+P; Ctrl+I; "
+                "Ctrl+A; Ctrl+M; Ctrl+C; Ctrl+E; Ctrl+R; Ctrl+B; F1; F2; F3; F4; Ctrl+F1; Ctrl+F2; Ctrl+F3; "
+                "Ctrl+F4");
+            const int i = tire(int(touches.size()));
+            quoi = touches[i].toString();
+            const auto saisie = [b] {
+                return b->text() + '|' + b->selectedText() + QString::number(b->cursorPosition());
             };
-            const auto& t = touches[tire(int(std::size(touches)))];
-            quoi = QKeySequence(t.first | t.second).toString();
-            QTest::keyClick(b, t.first, t.second);
+            const QString avant = saisie();
+            QTest::keySequence(b, touches[i]);
+            if (i >= PremierRaccourci && b->isEnabled() && saisie() != avant)
+                faute_ = "the shortcut " + quoi + " edited " + b->objectName();
         }
         note(QString("touche %1 dans %2").arg(quoi, b->objectName()));
     }
@@ -245,6 +249,7 @@ private:
             f.Frame_Iden->isHidden() != trame || f.Frame_Arb->isHidden() != trame)
             return "visible areas do not match the mode";
         if (QApplication::activeModalWidget()) return "a modal dialog is left open";
+        if (!faute_.isEmpty()) return faute_;
 
         static const QRegularExpression hexa("^[0-9A-F]*$");
         for (BoiteHexa* b : boites_) {
@@ -312,6 +317,7 @@ private:
     QList<QPushButton*> boutons_;
     QList<QAction*> actions_;
     QStringList journal_;
+    QString faute_; // found while playing an event, reported by verifie()
     int joues_ = 0; // events played, the failing one included
 };
 

@@ -82,14 +82,15 @@ TEST(Simulation, CompleteDrawingNamesEveryBitUnderItsCell) {
         Saisie s;
         int bits, stuff;
         bool legende;
+        double taille; // of every text but the cursor
     } const table[] = {
-        {"standard DLC 0", {false, false, "123"}, 44, 1, true},
-        {"stuff bits", {false, false, "000"}, 44, 6, true},
-        {"stuff bits, no legend", {false, false, "000"}, 44, 6, false},
-        {"remote DLC 8", {false, true, "123", "8"}, 44, -1, true},
-        {"DLC 2", {false, false, "123", "2", {"00", "FF"}}, 60, -1, true},
-        {"extended remote", {true, true, "1ABCDEF0", "8"}, 64, -1, true},
-        {"extended DLC 8", {true, false, "00000000", "8", QStringList(8, "00")}, 128, -1, true}};
+        {"standard DLC 0", {false, false, "123"}, 44, 1, true, 8},
+        {"stuff bits", {false, false, "000"}, 44, 6, true, 8},
+        {"stuff bits, no legend", {false, false, "000"}, 44, 6, false, 8},
+        {"remote DLC 8", {false, true, "123", "8"}, 44, -1, true, 9},
+        {"DLC 2", {false, false, "123", "2", {"00", "FF"}}, 60, -1, true, 8},
+        {"extended remote", {true, true, "1ABCDEF0", "8"}, 64, -1, true, 9},
+        {"extended DLC 8", {true, false, "00000000", "8", QStringList(8, "00")}, 128, -1, true, 7}};
     for (const auto& c : table) {
         SCOPED_TRACE(c.nom);
         Fenetre w(c.s, c.legende);
@@ -117,10 +118,17 @@ TEST(Simulation, CompleteDrawingNamesEveryBitUnderItsCell) {
         EXPECT_EQ(w.Contenu(), pas_a_pas);
 
         ASSERT_GE(w.v->Nb_Annotations(), 3);
-        EXPECT_EQ(std::tuple(w.v->Annotation_Item(0).y, w.v->Annotation_Item(1).texte,
-                             w.v->Annotation_Item(1).y,
-                             w.v->Annotation_Item(2).x), // cursor, Idle, SOF
-                  std::tuple(4., QString("Idle"), c.legende ? 26. : 450., f.Decal_Texte + 12.));
+        const double y = c.legende ? 90 : 450;
+        QString debut; // the cursor in black, "Idle" in green, the SOF name in red
+        for (int i = 0; i < 3; ++i) {
+            const Annotation& a = w.v->Annotation_Item(i);
+            debut += QString::asprintf("%s %g %g %06X %g %g|", qPrintable(a.texte), a.x, a.y, a.couleur,
+                                       a.angle, i ? a.taille : 0.);
+        }
+        EXPECT_EQ(debut,
+                  QString::asprintf("<  > 0.75 4 000000 0 0|Idle %d %g 008000 0 %g|SOF %d %g 0000FF 90 %g|",
+                                    f.Decal_Texte, c.legende ? 26. : 450., c.taille, f.Decal_Texte + 12, y,
+                                    c.taille));
         Noms noms{{w.v->Annotation_Item(2).texte, 0}};
         long marques = 0;
         for (int i = 3, j_prec = 0; i < w.v->Nb_Annotations(); ++i) {
@@ -129,8 +137,8 @@ TEST(Simulation, CompleteDrawingNamesEveryBitUnderItsCell) {
             const int j = qRound((a.x - (s ? f.Decal_Texte - 2 : f.Decal_Champ) - 15) / 5) + s;
             SCOPED_TRACE(a.texte.toStdString() + " at bit " + std::to_string(j));
             EXPECT_EQ(a.x, s ? 15 + 5 * (j - 1) - 2 + f.Decal_Texte : 15 + 5 * j + f.Decal_Champ);
-            EXPECT_EQ(std::tuple(a.y, a.couleur, a.angle),
-                      std::tuple(c.legende ? 90. : 450., s ? 0xFF0000 : 0x008000, s ? 0. : 90.));
+            EXPECT_EQ(std::tuple(a.y, a.couleur, a.angle, a.taille),
+                      std::tuple(y, s ? 0xFF0000 : 0x008000, s ? 0. : 90., c.taille));
             ASSERT_TRUE(j > j_prec && j <= dr.size());
             j_prec = j;
             EXPECT_EQ(Stuff(dr[j - 1]), s);
@@ -144,26 +152,48 @@ TEST(Simulation, CompleteDrawingNamesEveryBitUnderItsCell) {
     }
 }
 
-// The receiver and both bus wires go dominant 2 units before the end of the ACK slot and
-// back 2 before the end of its delimiter; the emitter stays recessive from the CRC delimiter.
-TEST(Simulation, AcknowledgePulseOnReceiverAndBus) {
-    for (const Saisie& s : {Saisie{false, false, "123"}, Saisie{true, true, "1ABCDEF0", "8"}}) {
-        Fenetre w(s);
+// What a trace shows from x to fin (or its end), read every `pas` units: D or R at the trace's levels and in
+// its colour, '?' for anything else.
+QString Niveaux(const Courbe* c, double dominant, double recessif, int couleur, double x, double pas,
+                double fin) {
+    QString s;
+    const std::vector<PointTrace>& p = c->Points();
+    for (; p.size() > 1 && x < fin && x < p.back().x; x += pas) {
+        size_t i = 1;
+        while (i + 1 < p.size() && p[i].x < x) ++i; // the segment that takes the trace across x
+        const double y = p[i - 1].y + (p[i].y - p[i - 1].y) * (x - p[i - 1].x) / (p[i].x - p[i - 1].x);
+        s += p[i].couleur != couleur ? '?' : y == dominant ? 'D' : y == recessif ? 'R' : '?';
+    }
+    return s;
+}
+
+// Every trace bit by bit, read one unit before the end of each cell (three idle cells, then SOF):
+// the emitter sends the stuffed frame and its recessive tail; the bus wires follow it but in the
+// ACK slot, where they and the receiver go dominant 2 units before the end of the slot and back 2
+// units before the end of its delimiter.
+TEST(Simulation, EachTraceCellByCell) {
+    const std::pair<Saisie, QString> table[] = {
+        {{false, false, "123"}, "RRRDDDRDDRDDDRRDDDDDRDDRRDRDDDDRDRRDDDRRRRRRRRRR"},
+        {{true, true, "1ABCDEF0", "8"},
+         "RRRDRRDRDRDRRRRRDRDDRRDRRRRDRRRRDDDDRDDRDDDDRRDRDDRDRDRRDRRRRRRRRRRR"},
+        {{false, false, "7EF", "2", {"01", "FF"}},
+         "RRRDRRRRRDRDRRRRDDDDDRRDDDDDRDDDRRRRRDRRRRDDRRDDRDRRRDRRDRRRRRRRRRR"}};
+    for (const auto& [s, emet] : table) {
+        SCOPED_TRACE(s.identifiant.toStdString());
+        Fenetre w(s, false);
         w.f.Instantanne->trigger();
-        const double a = 15 + 5 * (double(w.f.TrameDR->text().size()) - 8); // end of ACK slot
-        for (auto [c, r, d] : {std::tuple{w.f.Courbe_Recep, 16., 6.},
-                               {w.f.Courbe_CANH, 6., 18.},
-                               {w.f.Courbe_CANL, 3., -9.}}) { // recessive, dominant
-            SCOPED_TRACE(s.identifiant.toStdString() + " " + c->Nom().toStdString());
-            std::vector<std::pair<double, double>> lu,
-                attendu{{a - 2, r}, {a - 2, d}, {a, d}, {a + 3, d}, {a + 3, r}};
-            for (double x = a + 5; x <= a + 40; x += 5) attendu.push_back({x, r});
-            for (const PointTrace& p : c->Points())
-                if (p.x > a - 5) lu.push_back({p.x, p.y});
-            EXPECT_EQ(lu, attendu);
-        }
-        for (const PointTrace& p : w.f.Courbe_Emet->Points()) EXPECT_TRUE(p.x <= a - 10 || p.y == 10) << p.x;
-        EXPECT_EQ(w.f.Courbe_Emet->Points().back().x, a + 40);
+        const double ack = 5. * double(emet.size() - 8); // end of the ACK slot
+        QString bus = emet, recep(emet.size(), 'R');
+        bus[emet.size() - 9] = recep[emet.size() - 9] = 'D';
+        const std::tuple<Courbe*, double, double, int, QString> traces[] = {
+            {w.f.Courbe_Emet, 0, 10, 0x008000, emet},
+            {w.f.Courbe_CANH, 18, 6, 0x0000FF, bus},
+            {w.f.Courbe_CANL, -9, 3, 0xFF0000, bus},
+            {w.f.Courbe_Recep, 6, 16, 0xFF00FF, recep}};
+        for (const auto& [c, d, r, couleur, attendu] : traces)
+            EXPECT_EQ(Niveaux(c, d, r, couleur, 4, 5, 1000) +
+                          Niveaux(c, d, r, couleur, ack - 4.5, 1, ack + 5),
+                      attendu + (c == w.f.Courbe_Emet ? "RRRRRRRRRR" : "RRRDDDDDRR"));
     }
 }
 

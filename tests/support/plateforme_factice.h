@@ -6,7 +6,13 @@
 #include "app/plateforme.h"
 
 #include <deque>
+#include <ostream>
 #include <vector>
+
+// Test failures print texts as texts.
+inline void PrintTo(const QString& s, std::ostream* os) {
+    *os << '"' << s.toStdString() << '"';
+}
 
 namespace varnel {
 

@@ -1,12 +1,15 @@
-// The main window: start-up state, menu bar, the two modes, "Effacer", shortcuts, closing.
+// The main window: start-up state, menu bar, the two modes, "Effacer", shortcuts, text colours, closing.
 #include "app/form1.h"
 #include "editor/boite_hexa.h"
 #include "plateforme_factice.h"
+#include "simulation/visu_plot.h"
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QCheckBox>
 #include <QDialog>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
@@ -19,8 +22,6 @@
 using namespace varnel;
 
 namespace {
-
-const auto ctrl = [](Qt::Key k) { return QKeySequence(Qt::CTRL | k); };
 
 struct Fenetre : ::testing::Test {
     PlateformeFactice plateforme;
@@ -58,9 +59,31 @@ TEST_F(Fenetre, DemarreEnModeTrame) {
     const std::pair<QLabel*, const char*> labels[] = {
         {f->Pref_Legende, "Légende OFF"}, {f->Pref_TB, "Trame brute ON"}, {f->Pref_TS, "Trame stuffée ON"},
         {f->Pref_Em, "Emetteur ON"},      {f->Pref_Rec, "Récepteur ON"},  {f->Pref_Bus, "Bus ON"}};
-    for (const auto& [label, texte] : labels)
-        EXPECT_EQ(label->text() + label->palette().color(QPalette::WindowText).name(),
-                  QString::fromUtf8(texte) + QColor(label == f->Pref_Legende ? Qt::red : Qt::blue).name());
+    const auto police = [](QWidget* w) {
+        return QString(" %1 %2 %3").arg(w->font().family()).arg(w->font().pointSizeF()).arg(w->font().bold());
+    };
+    for (const auto& [label, texte] : labels) // the status line in small bold
+        EXPECT_EQ(label->text() + label->palette().color(QPalette::WindowText).name() + police(label),
+                  QString::fromUtf8(texte) + QColor(label == f->Pref_Legende ? Qt::red : Qt::blue).name() +
+                      " Arial 8.25 1");
+    for (QWidget* w : std::initializer_list<QWidget*>{f->Identifiant, f->Controle, f->Data[7], f->Champ_CRC,
+                                                      f->Noeud[2], f->Label11})
+        EXPECT_EQ(police(w), w == f->Label11 ? " Arial 8.25 1" : " Arial 9.75 1")
+            << w->objectName().toStdString();
+    // Text colours: the format and frame type captions and the identifier follow the frame, the
+    // stuffed frame is red.
+    const auto couleurs = [&] {
+        QString s;
+        for (QWidget* w :
+             std::initializer_list<QWidget*>{f->Check1, f->Identifiant, f->Check2, f->Label5, f->Label4,
+                                             f->Text2, f->TrameDR, f->Label11, f->Text4})
+            s += w->palette().color(w->foregroundRole()).name().mid(1) + ' ';
+        return s + f->Check1->text() + '|' + f->Check2->text();
+    };
+    const QString suite = " ff0000 ff0000 ff0000 ff0000 808080 000000 ";
+    EXPECT_EQ(couleurs(), "000000 000000 000000" + suite + "Standard|Trame de données. RTR dominant");
+    f->Check1->click(), f->Check2->click();
+    EXPECT_EQ(couleurs(), "008000 008000 ff0000" + suite + "Etendue|Trame de requête. RTR récessif");
 }
 
 TEST_F(Fenetre, BandeauALaTailleOuIlEstDessine) { // 80 mm, without scaling at start-up
@@ -157,20 +180,71 @@ TEST_F(Fenetre, ModesTwiceAndEffacer) {
               std::tuple(0, 0, 0, false, false, 0.));
 }
 
-TEST_F(Fenetre, SeulsLesRaccourcisDesMenusActifsAgissent) {
+// Every menu shortcut runs its item once whatever control has the focus, in both modes, and nothing
+// while its item is disabled; the key never types, moves or selects anything in the control.
+TEST_F(Fenetre, RaccourcisDesMenusQuelQueSoitLeFocus) {
     active();
-    f->setFocus();
-    const auto essaie = [&](QAction* item, QKeySequence touche) {
-        QSignalSpy spy(item, &QAction::triggered);
-        QTest::keySequence(f.get(), touche);
-        return spy.count() == 1;
+    // Key, item, the modes where the item is enabled (T frame, A arbitration). Ctrl+A comes again
+    // once "Afficher" has run: disabled, it must not select all either.
+    const QStringList table =
+        QString("F1 Aide TA|F2 Legend T|F3 Aff_T_Brute T|F4 Aff_T_Stuff T|Ctrl+E Aff_Emet T|"
+                "Ctrl+R Aff_Recep T|Ctrl+B Aff_Bus T|Ctrl+C Copie_PP TA|Ctrl+P Pas_a_Pas TA|"
+                "Ctrl+I Instantanne T|Ctrl+M Masquer TA|Ctrl+A Af_legend TA|Ctrl+A - -|Ctrl+F1 Masq1 A|"
+                "Ctrl+F2 Masq2 A|Ctrl+F3 Masq3 A|Ctrl+F4 MasqBus A")
+            .split('|');
+    QStringList lances;
+    for (QAction* a : f->findChildren<QAction*>())
+        QObject::connect(a, &QAction::triggered, [&lances, a] { lances << a->objectName(); });
+    const auto etat = [&] { // what the commands show (the guide F1 opens is not there)
+        QString s = QString::number(plateforme.messages.size());
+        for (QAction* a : f->findChildren<QAction*>())
+            s += a->text() + char('0' + 2 * a->isChecked() + a->isEnabled());
+        for (VisuPlot* v : {f->Visu_CAN, f->Visu_ARB})
+            for (int i = 0; i < v->Nb_Annotations(); ++i) s += QString::number(v->Annotation_Item(i).y);
+        return s;
     };
-    EXPECT_TRUE(essaie(f->Aff_Emet, ctrl(Qt::Key_E)));
-    EXPECT_FALSE(essaie(f->Masq[0], ctrl(Qt::Key_F1)) || essaie(f->Masquer, ctrl(Qt::Key_M)));
-    f->Simulation_arbitrage->trigger();
-    EXPECT_FALSE(essaie(f->Instantanne, ctrl(Qt::Key_I)) || essaie(f->Aff_Emet, ctrl(Qt::Key_E)) ||
-                 essaie(f->Aff_T_Brute, Qt::Key_F3) || essaie(f->Legend, Qt::Key_F2));
-    EXPECT_TRUE(essaie(f->Masq[0], ctrl(Qt::Key_F1)) && essaie(f->Masquer, ctrl(Qt::Key_M)));
+    const auto saisie = [](QWidget* w) { // what the key must leave as it is
+        const auto* b = qobject_cast<QLineEdit*>(w);
+        if (!b) return QString::number(w->property("checked").toBool());
+        // A box that the command disables (the nodes, once a run starts) loses its selection.
+        return b->text() +
+               (b->isEnabled() ? '|' + b->selectedText() + QString::number(b->cursorPosition()) : "");
+    };
+    f->Identifiant->setText("123"), f->Controle->setText("1"), f->Data[0]->setText("AB");
+    QStringList genres;
+    for (bool arbitrage : {false, true}) {
+        if (arbitrage) f->Simulation_arbitrage->trigger();
+        for (const QString& ligne : table) {
+            const QStringList c = ligne.split(' ');
+            const bool actif = c[2].contains(arbitrage ? 'A' : 'T');
+            const auto prepare = [&] { // the item's command has something to do
+                if (arbitrage)
+                    f->BP_RAZ_Click(), f->Noeud[0]->setText("123"), f->Noeud[1]->setText("456");
+                else
+                    f->BP_Clear_Click();
+                if (c[1] != "Masquer" && c[1] != "Af_legend") return;
+                arbitrage ? f->Aff_Texte_Arb(6, 90, "ID10", 0, 0) : f->Instantanne_Click();
+                c[1] == "Masquer" ? f->Af_legend_Click() : f->Masquer_Click();
+            };
+            for (QWidget* w : f->findChildren<QWidget*>()) {
+                if (w->focusPolicy() == Qt::NoFocus) continue;
+                prepare();
+                w->setFocus();
+                if (!w->hasFocus()) continue; // hidden or disabled
+                if (auto* b = qobject_cast<QLineEdit*>(w)) b->setSelection(1, 1);
+                SCOPED_TRACE((ligne + " in " + w->objectName()).toStdString());
+                genres << w->metaObject()->className();
+                const QString avant = etat(), texte = saisie(w);
+                lances.clear();
+                QTest::keySequence(w, QKeySequence(c[0]));
+                EXPECT_EQ(lances, actif ? QStringList{c[1]} : QStringList{});
+                EXPECT_EQ(etat() != avant, actif && c[1] != "Aide");
+                EXPECT_EQ(saisie(w), w->isEnabled() ? texte : texte.section('|', 0, 0));
+            }
+        }
+    }
+    genres.removeDuplicates(), genres.sort();
+    EXPECT_EQ(genres.join(' '), "QCheckBox QLineEdit QPushButton varnel::BoiteHexa varnel::VisuPlot");
 }
 
 TEST_F(Fenetre, QuitterFermeAussiLaFenetreDeContact) {
