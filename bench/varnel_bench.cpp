@@ -3,7 +3,10 @@
 // switch) against one repaint of the plot it ends up showing.
 #include "app/form1.h"
 #include "editor/boite_hexa.h"
+#include "editor/boite_octets.h"
+#include "frame/bus_erreurs.h"
 #include "frame/longueur_trame.h"
+#include "frame/trame.h"
 #include "frame/trame_fd.h"
 #include "plateforme_factice.h"
 #include "simulation/visu_plot.h"
@@ -41,6 +44,18 @@ struct Banc {
         f->Controle->selectAll(); // the box holds its one digit: type over it
         QTest::keyClicks(f->Controle, "8");
         for (int k = 0; k < 8; ++k) QTest::keyClicks(f->Data[k], OctetLong);
+    }
+    // The longest CAN FD frame: extended, 64 bytes of zeros (a stuff bit every four
+    // data bits), fast data phase.
+    void trameFDPlusLongue() {
+        if (!f->Legend->isChecked()) f->Legend->trigger();
+        f->CheckFD->click();
+        if (!f->Check1->isChecked()) f->Check1->click();
+        QTest::keyClicks(f->Identifiant, IdentifiantLong);
+        f->Controle->selectAll();
+        QTest::keyClicks(f->Controle, "F");
+        QTest::keyClicks(f->DonneesFD, QString(128, '0'));
+        f->CheckBRS->click();
     }
     // One full repaint of a plot, as the event loop does it.
     static void repeint(VisuPlot* plot) {
@@ -88,6 +103,25 @@ void InstantLongestFrame(benchmark::State& state) {
 }
 BENCHMARK(InstantLongestFrame)->Unit(benchmark::kMicrosecond);
 
+void RepaintLongestFDFrame(benchmark::State& state) {
+    Banc b;
+    b.trameFDPlusLongue();
+    b.f->Instantanne->trigger();
+    QCoreApplication::processEvents();
+    for (auto _ : state) Banc::repeint(b.f->Visu_CAN);
+}
+BENCHMARK(RepaintLongestFDFrame)->Unit(benchmark::kMicrosecond);
+
+void InstantLongestFDFrame(benchmark::State& state) {
+    Banc b;
+    b.trameFDPlusLongue();
+    for (auto _ : state) {
+        b.f->Instantanne_Click();
+        QCoreApplication::processEvents();
+    }
+}
+BENCHMARK(InstantLongestFDFrame)->Unit(benchmark::kMicrosecond);
+
 void BlackAndWhiteLongestFrame(benchmark::State& state) {
     Banc b;
     b.tramePlusLongue(true);
@@ -124,6 +158,29 @@ void EngineLongestFrame(benchmark::State& state) {
 }
 BENCHMARK(EngineLongestFrame);
 
+// The error model: a frame of eight bytes that receiver 1 reads with one data bit inverted (a
+// CRC error, error frames, counters), then sent again; items are bit times.
+void EngineErrorRunWithRetransmission(benchmark::State& state) {
+    Trame t;
+    t.Bits_ID = Regle_Identifiant("123", false).Bits_ID;
+    t.Bits_Ctrl = "00" + Hexa_Bin("8");
+    for (auto& d : t.Bits_D) d = Hexa_Bin("55");
+    t.Construit_Trame("8", true);
+    const Transmission trame = Transmission_Classique(t);
+    Perturbation p;
+    p.sorte = Perturbation::Sorte::Recepteur;
+    p.bit = 40;
+    size_t bits = 0;
+    for (auto _ : state) {
+        const Deroulement d = Simule_Bus(trame, p, ConditionsBus());
+        bits += d.bits.size();
+        benchmark::DoNotOptimize(d.final);
+    }
+    state.counters["bits"] =
+        benchmark::Counter(static_cast<double>(bits), benchmark::Counter::kAvgIterations);
+}
+BENCHMARK(EngineErrorRunWithRetransmission);
+
 // The length of a classic frame as a log line gives it (numbers in, bit count out), over
 // a set of random frames of 0 to 8 bytes, both formats, a quarter of them stuff-heavy.
 void EngineFrameLength(benchmark::State& state) {
@@ -159,10 +216,13 @@ BENCHMARK(EngineLongestFDFrame);
 class Rapport : public benchmark::ConsoleReporter {
 public:
     std::map<std::string, double> temps; // nanoseconds per iteration
+    double bitsParRun = 0;               // bit times in one run of the error model
     void ReportRuns(const std::vector<Run>& runs) override {
-        for (const Run& r : runs)
+        for (const Run& r : runs) {
             temps[r.benchmark_name()] =
                 r.GetAdjustedRealTime() * (r.time_unit == benchmark::kMicrosecond ? 1e3 : 1.0);
+            if (r.counters.count("bits")) bitsParRun = r.counters.at("bits");
+        }
         ConsoleReporter::ReportRuns(runs);
     }
 };
@@ -186,9 +246,14 @@ int main(int argc, char** argv) {
           "keystroke in Identifiant / repaint of the empty plot");
     ratio("InstantLongestFrame", "RepaintLongestFrame",
           "Instantanné, longest frame / repaint of that drawing");
+    ratio("InstantLongestFDFrame", "RepaintLongestFDFrame",
+          "Instantanné, longest CAN FD frame / repaint of that drawing");
     ratio("BlackAndWhiteLongestFrame", "RepaintLongestFrame", "Noir et Blanc / repaint of that drawing");
     ratio("ModeSwitchRoundTrip", "RepaintLongestFrame",
           "arbitration mode and back / repaint of the longest drawing");
+    if (t.count("EngineErrorRunWithRetransmission"))
+        std::printf("%-58s %6.0f\n", "engine: bit times per second, 3 nodes, retransmission",
+                    rapport.bitsParRun * 1e9 / t["EngineErrorRunWithRetransmission"]);
     if (t.count("EngineLongestFrame"))
         std::printf("%-58s %6.0f\n", "engine: longest frames computed per second",
                     1e9 / t["EngineLongestFrame"]);

@@ -12,7 +12,7 @@ set_target_properties(varnel-captures PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAK
 set(VARNEL_CAPTURES_DIR ${CMAKE_BINARY_DIR}/guide-images)
 set(VARNEL_CAPTURES
     fenetre-depart.png fenetre-trame.png bande-saisie.png trace-exemple.png
-    pas-a-pas.png arbitrage.png arbitrage-tableaux.png)
+    pas-a-pas.png arbitrage.png arbitrage-tableaux.png bande-saisie-fd.png trame-fd.png)
 list(TRANSFORM VARNEL_CAPTURES PREPEND ${VARNEL_CAPTURES_DIR}/ OUTPUT_VARIABLE VARNEL_CAPTURE_FILES)
 add_custom_command(
     OUTPUT ${VARNEL_CAPTURE_FILES}

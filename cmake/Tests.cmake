@@ -4,7 +4,7 @@
 enable_testing()
 find_package(GTest REQUIRED)
 
-set(VARNEL_ENGINE_TEST_DIRS frame cli)
+set(VARNEL_ENGINE_TEST_DIRS frame cli erreurs)
 
 add_library(varnel_test_gui_main STATIC tests/support/gui_main.cpp)
 target_link_libraries(varnel_test_gui_main PUBLIC varnel_gui GTest::gtest Qt6::Test)
@@ -36,4 +36,8 @@ endforeach()
 # The command-line tests run the real varnel-trame.
 if(TARGET test_cli)
     add_dependencies(test_cli varnel-trame)
+endif()
+# The CAN FD window tests compare the window's texts with varnel-trame's.
+if(TARGET test_fd)
+    add_dependencies(test_fd varnel-trame)
 endif()

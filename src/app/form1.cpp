@@ -4,6 +4,7 @@
 #include "app/apparence.h"
 #include "app/plateforme.h"
 #include "editor/boite_hexa.h"
+#include "editor/boite_octets.h"
 #include "simulation/niveaux.h"
 #include "simulation/visu_plot.h"
 
@@ -65,6 +66,13 @@ void Form1::Form_Load() {
         LabelD[n]->hide();
     }
     Text4->hide();
+
+    // Classic frames at start; BRS and ESI come with CAN FD.
+    for (QWidget* w : {static_cast<QWidget*>(CheckBRS), static_cast<QWidget*>(CheckESI),
+                       static_cast<QWidget*>(DonneesFD), static_cast<QWidget*>(LabelDonneesFD)})
+        w->hide();
+    // The data phase of CAN FD frames runs four times as fast as the nominal rate.
+    Rapport4->setChecked(true);
 
     // With DLC 0 no data box is shown: the CRC stands next to the DLC box.
     Champ_CRC->move(Twips(3800), Champ_CRC->y());

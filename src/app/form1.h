@@ -11,8 +11,11 @@
 //   editor/identifiant.cpp    identifier box, format / frame type / speed check boxes
 //   editor/donnees.cpp        DLC box, data boxes, their layout
 //   editor/trame.cpp          the key filter, frame rebuild, CRC box, completeness check
+//   editor/trame_fd.cpp       CAN FD frames: the FD check boxes, the FD data box, their
+//                             layout, the FD texts, the data bit rate
 //   simulation/trace.cpp      signal plot scaling, set-up and drawing primitives
 //   simulation/pas_a_pas.cpp  step-by-step and instant simulation, field labels
+//   simulation/pas_transmission.cpp  the same for a transmission given as data (CAN FD)
 //   simulation/curseur.cpp    cursor drag and bit inspection with the mouse
 //   arbitration/noeuds.cpp    node entry, tables, "Nouvelle simulation"
 //   arbitration/arbitrage.cpp the wired-AND contention step
@@ -25,6 +28,8 @@
 // (toggled): the re-entry the handlers rely on comes from those signals.
 
 #include "frame/trame.h"
+#include "frame/trame_fd.h"
+#include "simulation/dessin_transmission.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -44,6 +49,7 @@ class QTableWidgetItem;
 namespace varnel {
 
 class BoiteHexa;
+class BoiteOctets;
 class Courbe;
 class Dialog;
 class Form1;
@@ -76,6 +82,16 @@ public:
 private:
     Form1* fenetre_;
     T* controle_ = nullptr;
+};
+
+// What is typed of a CAN FD frame, in one place. The widgets show it; their handlers
+// write it and rebuild the frame from it alone.
+struct EditionFD {
+    bool actif = false; // `CheckFD` checked: the frame being edited is a CAN FD frame
+    SaisieFD saisie;    // BRS, ESI, the DLC and the complete bytes of `DonneesFD` (the
+                        // identifier is `Trame::Bits_ID`, shared with classic frames)
+    QString reserve;    // digits typed beyond the DLC's length, given back when it grows
+    TrameFD trame;      // the frame as last built
 };
 
 class Form1 : public QMainWindow {
@@ -119,6 +135,12 @@ public:
     QLabel* Label4 = nullptr;
     QLineEdit* Text2 = nullptr;
     QLineEdit* TrameDR = nullptr; // on the window itself
+    // CAN FD (editor/trame_fd.cpp)
+    QCheckBox* CheckFD = nullptr;
+    QCheckBox* CheckBRS = nullptr;
+    QCheckBox* CheckESI = nullptr;
+    QLabel* LabelDonneesFD = nullptr;
+    BoiteOctets* DonneesFD = nullptr;
 
     // Frame_simul
     QLabel* Label11 = nullptr;
@@ -157,6 +179,10 @@ public:
     QMenu* Pref = nullptr;
     QAction* Aff_T_Brute = nullptr;
     QAction* Aff_T_Stuff = nullptr;
+    QMenu* Debit_Donnees = nullptr;
+    QAction* Rapport2 = nullptr;
+    QAction* Rapport4 = nullptr;
+    QAction* Rapport8 = nullptr;
     QMenu* Graph = nullptr;
     QAction* Legend = nullptr;
     QMenu* TraceTr = nullptr;
@@ -236,6 +262,24 @@ public:
     void Champ_CRC_Change();
     void Verif_Saisie();
     bool Saisie_Complete = false;
+    // Writes the stuffed frame, its bit count and its symbols (from the classic engine or
+    // the FD one); a new frame behind the same CRC resets the plot.
+    void Affiche_Stuffee(const std::string& symboles, const std::string& stuffee, const std::string& nb);
+
+    // ---- CAN FD frames (editor/trame_fd.cpp) ----------------------------------------
+    EditionFD FD;
+    void CheckFD_Click();
+    void CheckBRS_Click();
+    void CheckESI_Click();
+    void DonneesFD_KeyPress(int& code);
+    void DonneesFD_Change();
+    void Controle_Change_FD();
+    void Aff_Donnees_FD();
+    void Ecrit_Trame_FD(bool identifiantComplet);
+    bool Saisie_FD_Complete() const;
+    // The data bit rate over the nominal one: 2, 4 or 8 (Préférences > Débit des données).
+    int Rapport_Debit() const;
+    void Rapport_Click(QAction* item);
 
     // ---- Signal plot (simulation/trace.cpp) -------------------------------------
     int Decal_Texte = 0;
@@ -264,6 +308,8 @@ public:
     void Trace_Recessif();
     void Trace_Stuff();
     void Aff_Texte(double x, double y, const QString& texte, int angle, int couleur);
+    // Point size of the names over the cells: smaller when the frame is long.
+    double Taille_Etiquettes() const;
 
     // ---- Step-by-step simulation (simulation/pas_a_pas.cpp) ----------------------
     bool Pas_Lance = false;
@@ -280,6 +326,19 @@ public:
     void Instantanne_Click();
     void Aff_Champ_Std();
     void Aff_Champ_Ext();
+    // Shared by every drawing: the "<  >" cursor, the legend menu, the short identifier.
+    void Ajoute_Curseur();
+    void Menus_Legende();
+    void Message_Identifiant_Court();
+    void Fin_Instantanne();
+
+    // ---- Drawing a transmission given as data (simulation/pas_transmission.cpp) ---
+    // While it holds a transmission (`Dessin.Actif()`), the step, instant, grid and
+    // range commands draw it instead of the classic frame.
+    DessinTransmission Dessin;
+    void Pas_Transmission();
+    void Instantanne_Transmission();
+    SupportDessin Support_Dessin() const;
 
     // ---- Cursor and inspection (simulation/curseur.cpp) --------------------------
     int Souris_X = 0;
@@ -325,6 +384,7 @@ private:
     void Cree_Controles();
     void Cree_Menus();
     void Connecte_Editeur();
+    void Connecte_Editeur_FD();
     void Connecte_Simulation();
     void Connecte_Arbitrage();
     void Connecte_Noeuds();

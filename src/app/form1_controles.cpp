@@ -2,6 +2,7 @@
 #include "app/apparence.h"
 #include "app/form1.h"
 #include "editor/boite_hexa.h"
+#include "editor/boite_octets.h"
 #include "simulation/visu_plot.h"
 
 #include <QCheckBox>
@@ -202,6 +203,25 @@ void Form1::Cree_Controles() {
     Text2 = boiteTexte(f, QStringLiteral("Text2"), 14160, 2520, 615, 285, true);
     Couleur_Texte(Text2, Rouge);
 
+    // CAN FD: the frame kind under the other format choices, the two flags of the
+    // control field beside it, and one box for the bytes of any FD length where the
+    // banner stands (the FD layout hides the banner).
+    CheckFD = caseACocher(f, QStringLiteral("CheckFD"), QStringLiteral("CAN 2.0"), 120, 1240, 1095, 375);
+    CheckBRS = caseACocher(f, QStringLiteral("CheckBRS"), QStringLiteral("BRS : débit rapide"), 1680, 1240,
+                           1800, 375);
+    CheckESI = caseACocher(f, QStringLiteral("CheckESI"), QStringLiteral("ESI : émetteur passif"), 3600, 1240,
+                           2200, 375);
+    LabelDonneesFD = etiquette(f, QStringLiteral("LabelDonneesFD"), QString(), 6000, 195, 5700, 255);
+    DonneesFD = new BoiteOctets(f);
+    DonneesFD->setObjectName(QStringLiteral("DonneesFD"));
+    // A fixed-width face keeps the bytes in columns, sixteen to a line.
+    QFont chasseFixe(QStringLiteral("Courier New"));
+    chasseFixe.setStyleHint(QFont::Monospace);
+    chasseFixe.setPointSizeF(9.75);
+    chasseFixe.setBold(true);
+    DonneesFD->setFont(chasseFixe);
+    place(DonneesFD, 6000, 480, 5700, 375);
+
     // ---- Signal plot ---------------------------------------------------------------
     Frame_simul = cadre(client, "Frame_simul", 120, 3120, 14895, 7575);
     f = Frame_simul;
@@ -261,6 +281,8 @@ void Form1::Cree_Controles() {
     for (QLabel* l : {Labe1, Label2, Label1, Label7, Label5, Label11}) elargitAuTexte(l, l->text());
     elargitAuTexte(Check1, Check1->text(), {QStringLiteral("Etendue")});
     elargitAuTexte(Check3, Check3->text(), {QStringLiteral("High speed")});
+    elargitAuTexte(CheckFD, CheckFD->text(), {QStringLiteral("CAN FD")});
+    for (QCheckBox* c : {CheckBRS, CheckESI}) elargitAuTexte(c, c->text());
     elargitAuTexte(Check2, Check2->text(), {requete()});
     for (QLabel* l : {Pref_Legende, Pref_TB, Pref_TS, Pref_Em, Pref_Rec, Pref_Bus}) {
         QString off = l->text();

@@ -116,6 +116,10 @@ void Form1::Cree_Menus() {
         element(Pref, "Aff_T_Brute", QStringLiteral("&Afficher trame brute"), QKeySequence(Qt::Key_F3), true);
     Aff_T_Stuff = element(Pref, "Aff_T_Stuff", QStringLiteral("&Afficher trame stuffée"),
                           QKeySequence(Qt::Key_F4), true);
+    Debit_Donnees = sousMenu(Pref, "Debit_Donnees", QStringLiteral("&Débit des données"));
+    Rapport2 = element(Debit_Donnees, "Rapport2", QStringLiteral("×2"), {}, true);
+    Rapport4 = element(Debit_Donnees, "Rapport4", QStringLiteral("×4"), {}, true);
+    Rapport8 = element(Debit_Donnees, "Rapport8", QStringLiteral("×8"), {}, true);
     espace(barre, "rien5", 1);
 
     Graph = menuPrincipal(barre, "Graph", QStringLiteral("&Graph"));

@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "cli/varnel_trame.h"
+#include "frame/bus_erreurs.h"
 #include "frame/trame.h"
 #include "frame/trame_fd.h"
 
@@ -28,6 +29,10 @@ struct Options {
     std::optional<std::string> vcd;
     std::optional<std::string> debit;
     std::optional<std::string> debitDonnees;
+    std::optional<std::string> erreur;
+    std::optional<std::string> tentatives;
+    std::optional<std::string> tec;
+    std::optional<std::string> rec;
     std::vector<std::string> positionnels;
 };
 
@@ -59,6 +64,16 @@ const Definition Definitions[] = {
     {"debit", 0, "N", "débit (nominal) en bit/s du VCD (par défaut 500000)", nullptr, &Options::debit},
     {"debit-donnees", 0, "N", "avec --fd : débit en bit/s de la phase de données (par défaut 2000000)",
      nullptr, &Options::debitDonnees},
+    {"erreur", 0, "SPEC",
+     "rejoue la trame sur un bus de trois nœuds, perturbée : bus:N, emetteur:N, recepteur:N (bit N lu "
+     "inversé par tous, l'émetteur, le récepteur 1) ou ack (aucun récepteur)",
+     nullptr, &Options::erreur},
+    {"tentatives", 0, "N", "avec --erreur : tentatives de transmission au plus, 1 à 1000 (par défaut 2)",
+     nullptr, &Options::tentatives},
+    {"tec", 0, "N", "avec --erreur : TEC de départ de l'émetteur, 0 à 255 (par défaut 0)", nullptr,
+     &Options::tec},
+    {"rec", 0, "N", "avec --erreur : REC de départ des récepteurs, 0 à 255 (par défaut 0)", nullptr,
+     &Options::rec},
     {"help", 'h', nullptr, "affiche cette aide", &Options::aide, nullptr},
 };
 
@@ -181,6 +196,13 @@ void Verifie_Combinaisons(const Options& o) {
     } else if (o.requete) {
         throw Refus{"une trame CAN FD n'a pas de forme requête: -r ne s'emploie pas avec --fd"};
     }
+    if (!o.erreur) {
+        const char* seule = o.tentatives ? "--tentatives" : o.tec ? "--tec" : o.rec ? "--rec" : nullptr;
+        if (seule) throw Refus{"l'option " + std::string(seule) + " ne s'emploie qu'avec --erreur"};
+    } else if (o.esi) {
+        throw Refus{"avec --erreur, l'ESI suit l'état de l'émetteur: --esi ne s'emploie pas (--tec 128 "
+                    "donne un émetteur passif)"};
+    }
 }
 
 RegleIdentifiant Lit_Identifiant(const Options& o) {
@@ -228,12 +250,47 @@ uint32_t Lit_Debit(const std::optional<std::string>& texte, uint32_t parDefaut, 
     return debit;
 }
 
+// The run asked with --erreur: the disturbance and how the nodes start.
+struct Essai {
+    Perturbation perturbation;
+    ConditionsBus conditions;
+};
+
+std::optional<Essai> Lit_Essai(const Options& o) {
+    if (!o.erreur) return std::nullopt;
+    Essai e;
+    if (!Lit_Perturbation(*o.erreur, e.perturbation))
+        throw Refus{
+            "la perturbation doit être bus:N, emetteur:N ou recepteur:N (N le numéro du bit, 0 pour le "
+            "SOF) ou ack, pas " +
+            Cite(*o.erreur)};
+    uint32_t n = 0;
+    if (o.tentatives) {
+        if (!Lit_Entier(*o.tentatives, TentativesMax, n) || n == 0)
+            throw Refus{"le nombre de tentatives doit être un nombre de 1 à " +
+                        std::to_string(TentativesMax) + ", pas " + Cite(*o.tentatives)};
+        e.conditions.tentatives = static_cast<int>(n);
+    }
+    const std::pair<const std::optional<std::string>*, int*> compteurs[] = {{&o.tec, &e.conditions.tec},
+                                                                            {&o.rec, &e.conditions.rec}};
+    for (const auto& [texte, valeur] : compteurs) {
+        if (!*texte) continue;
+        if (!Lit_Entier(**texte, 255, n))
+            throw Refus{std::string(texte == &o.tec ? "le TEC" : "le REC") +
+                        " doit être un nombre de 0 à 255, pas " + Cite(**texte)};
+        *valeur = static_cast<int>(n);
+    }
+    return e;
+}
+
 // A frame as built from the arguments: the six lines, its bit times and a line about it
-// for the VCD.
+// for the VCD; for a CAN FD frame, also the bit times of the same frame with ESI recessive,
+// as an error-passive transmitter sends it.
 struct Resultat {
     std::string lignes;
     Transmission bits;
     std::string description;
+    Transmission bitsPassif;
 };
 
 // The six lines, read from the same six texts the window shows.
@@ -265,13 +322,17 @@ Resultat Classique(const Options& o, const RegleIdentifiant& regle, const std::v
     t.Bits_Ctrl = "00" + Hexa_Bin(texteDlc);
     for (size_t k = 0; k < octets.size(); ++k) t.Bits_D[k] = Hexa_Bin(octets[k]);
     t.Construit_Trame(texteDlc, true);
-    return {Six_Lignes(t), Transmission_Classique(t),
+    return {Six_Lignes(t),
+            Transmission_Classique(t),
             std::string(o.etendue ? "trame etendue" : "trame standard") +
                 (o.requete ? " de requete" : " de donnees") + ", identifiant " +
-                Majuscules(o.positionnels[0]) + ", DLC " + std::to_string(dlc) + ", CRC " + t.Champ_CRC};
+                Majuscules(o.positionnels[0]) + ", DLC " + std::to_string(dlc) + ", CRC " + t.Champ_CRC,
+            {}};
 }
 
-Resultat FD(const Options& o, const RegleIdentifiant& regle, const std::vector<std::string>& octets) {
+// `esi`: ESI recessive in the frame described.
+Resultat FD(const Options& o, const RegleIdentifiant& regle, const std::vector<std::string>& octets,
+            bool esi) {
     int dlc = DLC_FD(octets.size());
     if (o.dlc) {
         uint32_t n = 0;
@@ -289,13 +350,15 @@ Resultat FD(const Options& o, const RegleIdentifiant& regle, const std::vector<s
                     std::to_string(octets.size()) + " (ou le DLC avec -d)"};
     }
 
-    SaisieFD s{regle.Bits_ID, o.brs, o.esi, dlc, {}};
+    SaisieFD s{regle.Bits_ID, o.brs, esi, dlc, {}};
     for (const std::string& octet : octets) s.Octets.push_back(static_cast<uint8_t>(Val_Hexa(octet)));
     TrameFD t = Construit_Trame_FD(s);
+    s.ESI = true;
     return {Six_Lignes(t), std::move(t.Bits),
             std::string(o.etendue ? "trame FD etendue" : "trame FD standard") + ", identifiant " +
                 Majuscules(o.positionnels[0]) + ", DLC " + std::to_string(dlc) + ", BRS " +
-                (o.brs ? "1" : "0") + ", ESI " + (o.esi ? "1" : "0") + ", CRC " + t.Champ_CRC};
+                (o.brs ? "1" : "0") + ", ESI " + (esi ? "1" : "0") + ", CRC " + t.Champ_CRC,
+            Construit_Trame_FD(s).Bits};
 }
 
 } // namespace
@@ -331,7 +394,9 @@ int Varnel_Trame(const std::vector<std::string>& arguments, std::ostream& sortie
         Verifie_Combinaisons(o);
         const RegleIdentifiant regle = Lit_Identifiant(o);
         const std::vector<std::string> octets = Lit_Octets(o);
-        Resultat r = o.fd ? FD(o, regle, octets) : Classique(o, regle, octets);
+        const std::optional<Essai> essai = Lit_Essai(o);
+        const bool passif = essai && Etat_Selon(essai->conditions.tec, 0) == EtatErreur::Passif;
+        Resultat r = o.fd ? FD(o, regle, octets, o.esi || passif) : Classique(o, regle, octets);
         const uint32_t debit = Lit_Debit(o.debit, DebitParDefaut, "le débit");
         const uint32_t debitDonnees =
             Lit_Debit(o.debitDonnees, DebitDonneesParDefaut, "le débit des données");
@@ -339,6 +404,20 @@ int Varnel_Trame(const std::vector<std::string>& arguments, std::ostream& sortie
             throw Refus{"le débit des données (" + std::to_string(debitDonnees) +
                         " bit/s) doit être au moins le débit nominal (" + std::to_string(debit) + " bit/s)"};
 
+        if (essai) {
+            // The run replaces the frame in the VCD.
+            const Deroulement d =
+                Simule_Bus(r.bits, essai->perturbation, essai->conditions, o.fd ? &r.bitsPassif : nullptr);
+            if (d.bitPerturbe < 0 && essai->perturbation.sorte != Perturbation::Sorte::Acquittement) {
+                const int fin = (d.debuts.size() > 1 ? d.debuts[1] : static_cast<int>(d.bits.size())) - 1;
+                throw Refus{"le bit " + std::to_string(essai->perturbation.bit) +
+                            " tombe après la première tentative, qui occupe les bits 0 à " +
+                            std::to_string(fin)};
+            }
+            r.lignes += Lignes_Deroulement(d);
+            r.description += ", perturbation " + *o.erreur;
+            r.bits = d.bits;
+        }
         if (o.vcd) {
             if (Unites_VCD(r.bits, debit, debitDonnees) == 0)
                 throw Refus{"les débits " + std::to_string(debit) + " et " + std::to_string(debitDonnees) +
@@ -348,8 +427,8 @@ int Varnel_Trame(const std::vector<std::string>& arguments, std::ostream& sortie
                 r.description += o.brs ? ", debits " + std::to_string(debit) + " / " +
                                              std::to_string(debitDonnees) + " bit/s"
                                        : ", debit " + std::to_string(debit) + " bit/s";
-            const std::string raison =
-                Ecrit_Fichier(*o.vcd, Texte_VCD(r.bits, debit, debitDonnees, r.description));
+            const std::string raison = Ecrit_Fichier(
+                *o.vcd, Texte_VCD(r.bits, debit, debitDonnees, r.description, essai.has_value()));
             if (!raison.empty())
                 throw Refus{"impossible d'écrire le fichier VCD " + Cite(*o.vcd) + ": " + raison};
         }

@@ -1,4 +1,5 @@
 // VCD export of a frame and the all-or-nothing file write.
+#include <array>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -37,15 +38,23 @@ uint64_t Unites_VCD(const Transmission& bits, uint32_t debit, uint32_t debitDonn
 }
 
 std::string Texte_VCD(const Transmission& bits, uint32_t debit, uint32_t debitDonnees,
-                      const std::string& commentaire) {
-    // What the transmitter drives and what the bus carries, idle around the frame.
+                      const std::string& commentaire, bool recepteurs) {
+    // What the transmitter drives, what the bus carries and what the receivers drive, idle
+    // around the frame.
+    struct Signal {
+        const char* nom;
+        char code;
+    };
+    const Signal signaux[] = {{"can_tx", '!'}, {"can_rx", '"'}, {"rx1_tx", '#'}, {"rx2_tx", '$'}};
+    const size_t nombre = recepteurs ? 4 : 2;
     struct Bit {
-        char tx, rx;
+        std::array<char, 4> niveaux;
         bool rapide;
     };
-    std::vector<Bit> b(11, {'1', '1', false});
-    for (const TempsBit& t : bits) b.push_back({t.emetteur, t.bus, t.phase == Phase::Donnees});
-    b.insert(b.end(), 3, {'1', '1', false});
+    std::vector<Bit> b(11, {{'1', '1', '1', '1'}, false});
+    for (const TempsBit& t : bits)
+        b.push_back({{t.emetteur, t.bus, t.recepteur1, t.recepteur2}, t.phase == Phase::Donnees});
+    b.insert(b.end(), 3, {{'1', '1', '1', '1'}, false});
 
     // Time in quarters of a nominal bit and quarters of a data bit. The rate switches at
     // the sample point, three quarters into the bit before the data phase and into the
@@ -69,21 +78,21 @@ std::string Texte_VCD(const Transmission& bits, uint32_t debit, uint32_t debitDo
     if (!commentaire.empty()) v += "$comment " + commentaire + " $end\n";
     v += "$timescale " + Echelle(unites) + " $end\n";
     v += "$scope module can $end\n";
-    v += "$var wire 1 ! can_tx $end\n";
-    v += "$var wire 1 \" can_rx $end\n";
+    for (size_t s = 0; s < nombre; ++s)
+        v += std::string("$var wire 1 ") + signaux[s].code + " " + signaux[s].nom + " $end\n";
     v += "$upscope $end\n";
     v += "$enddefinitions $end\n";
     v += "#0\n$dumpvars\n";
-    v += std::string(1, b[0].tx) + "!\n" + std::string(1, b[0].rx) + "\"\n";
+    for (size_t s = 0; s < nombre; ++s) v += std::string{b[0].niveaux[s], signaux[s].code, '\n'};
     v += "$end\n";
     for (size_t i = 1; i < b.size(); ++i) {
         avance(i - 1);
-        const bool changeTx = b[i].tx != b[i - 1].tx;
-        const bool changeRx = b[i].rx != b[i - 1].rx;
-        if (!changeTx && !changeRx) continue;
-        v += "#" + std::to_string(instant()) + "\n";
-        if (changeTx) v += std::string(1, b[i].tx) + "!\n";
-        if (changeRx) v += std::string(1, b[i].rx) + "\"\n";
+        std::string changements;
+        for (size_t s = 0; s < nombre; ++s)
+            if (b[i].niveaux[s] != b[i - 1].niveaux[s])
+                changements += std::string{b[i].niveaux[s], signaux[s].code, '\n'};
+        if (changements.empty()) continue;
+        v += "#" + std::to_string(instant()) + "\n" + changements;
     }
     // The end time, so that the last idle bits have their full length.
     avance(b.size() - 1);

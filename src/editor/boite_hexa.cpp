@@ -30,8 +30,6 @@ BoiteHexa::BoiteHexa(QWidget* parent) : QLineEdit(parent) {
     setValidator(new ValidateurHexa(this));
 }
 
-// The character code the program's handler sees for this key, or -1 for keys that
-// keep their ordinary editing meaning without reaching the handler.
 int BoiteHexa::codeTouche(const QKeyEvent* e) {
     if (e->key() == Qt::Key_Backspace) return CodeRetour;
     const auto mods = e->modifiers() & ~(Qt::ShiftModifier | Qt::KeypadModifier | Qt::GroupSwitchModifier);

@@ -24,6 +24,11 @@ public:
 
     void setGestionTouche(GestionTouche gestion) { gestion_ = std::move(gestion); }
 
+    // The character code the program's handler sees for this key, or -1 for keys that
+    // keep their ordinary editing meaning without reaching the handler. Every box that
+    // takes hexadecimal digits reads its keys with it.
+    static int codeTouche(const QKeyEvent* e);
+
 signals:
     // The focus went to another control of the window (Tab, a click, a hidden
     // parent). Not emitted when the window itself loses the activation (another
@@ -35,7 +40,6 @@ protected:
     void focusOutEvent(QFocusEvent* e) override;
 
 private:
-    static int codeTouche(const QKeyEvent* e);
     GestionTouche gestion_;
 };
 

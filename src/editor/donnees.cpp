@@ -25,6 +25,10 @@ void Form1::Controle_KeyPress(int& code) {
 }
 
 void Form1::Controle_Change() {
+    if (FD.actif) {
+        Controle_Change_FD(); // DLC 9 .. F are FD lengths, not refused
+        return;
+    }
     const QString texte = Controle->text();
     Ajust_Aff();
     if (texte.size() == 1 && Val_Hexa(texte.toStdString()) > 8) {
@@ -57,6 +61,10 @@ void Form1::Data_Change(int k) {
 }
 
 void Form1::Aff_Donnees() {
+    if (FD.actif) {
+        Aff_Donnees_FD();
+        return;
+    }
     bool ok = false;
     const int dlc = Controle->text().toInt(&ok);
     const int d = Check2->isChecked() ? 0 : (ok ? dlc : 0);

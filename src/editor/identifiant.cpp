@@ -37,6 +37,7 @@ void Form1::Connecte_Editeur() {
     }
 
     connect(Champ_CRC, &QLineEdit::textChanged, this, [this] { Champ_CRC_Change(); });
+    Connecte_Editeur_FD();
 }
 
 void Form1::Identifiant_KeyPress(int& code) {

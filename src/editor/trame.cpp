@@ -21,6 +21,10 @@ void Form1::Filtre_Clavier(int& code, const QString& texte) {
 void Form1::Construit_Trame() {
     const int n = static_cast<int>(Identifiant->text().size());
     const bool complet = Check1->isChecked() ? n == 8 : n == 3;
+    if (FD.actif) {
+        Ecrit_Trame_FD(complet);
+        return;
+    }
     const bool stuffee = T.Construit_Trame(Controle->text().toStdString(), complet);
     Text1->setText(QString::fromStdString(T.Text1));
     // Written before the stuffed texts: when the CRC changes, its handler resets the
@@ -42,13 +46,17 @@ void Form1::Efface_Donnees() {
 
 // Shows the result of the stuffing that the engine's assembly has just run.
 void Form1::Stuffe_Trame() {
-    const QString annotation = QString::fromStdString(T.TrameDR);
+    Affiche_Stuffee(T.TrameDR, T.Trame_Bin_Stuf, T.Text2);
+}
+
+void Form1::Affiche_Stuffee(const std::string& symboles, const std::string& stuffee, const std::string& nb) {
+    const QString annotation = QString::fromStdString(symboles);
     const bool memeTrame = TrameDR->text() == annotation;
     // Other bits behind the same CRC: the plot shows a frame that no longer exists.
     if (!memeTrame && !TrameDR->text().isEmpty()) Champ_CRC_Change();
-    Trame_Bin_Stuf->setText(QString::fromStdString(T.Trame_Bin_Stuf));
+    Trame_Bin_Stuf->setText(QString::fromStdString(stuffee));
     Trame_Bin_Stuf->setCursorPosition(0);
-    Text2->setText(QString::fromStdString(T.Text2));
+    Text2->setText(QString::fromStdString(nb));
     TrameDR->setText(annotation);
     TrameDR->setCursorPosition(0);
     // A rebuild of the very frame being drawn lets the step-by-step run go on.
@@ -74,8 +82,10 @@ void Form1::Champ_CRC_Change() {
 void Form1::Verif_Saisie() {
     std::array<std::string, 8> donnees;
     for (size_t k = 0; k < 8; ++k) donnees[k] = Data[k]->text().toStdString();
-    Saisie_Complete = Saisie_Est_Complete(Identifiant->text().toStdString(), Controle->text().toStdString(),
-                                          donnees, Check1->isChecked(), Check2->isChecked());
+    Saisie_Complete =
+        FD.actif ? Saisie_FD_Complete()
+                 : Saisie_Est_Complete(Identifiant->text().toStdString(), Controle->text().toStdString(),
+                                       donnees, Check1->isChecked(), Check2->isChecked());
     if (!Saisie_Complete)
         plateforme().message("La saisie de certains champs est incomplete!", "Erreur de saisie",
                              Plateforme::Icone::Exclamation, Plateforme::Boutons::Ok);

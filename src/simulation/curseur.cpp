@@ -49,7 +49,8 @@ void Form1::Visu_CAN_Annotation(int index) {
         return;
     }
     QString texte = Visu_CAN->Annotation_Item(index).texte;
-    if (texte == "S" || texte == "s") texte = "Stuff";
+    texte = Texte_Inspection(texte); // a mark spelled out: "S" reads "Stuff"
+
     Text4->setText(texte);
     // At the mouse, but never past the right edge of its frame where it would be cut.
     int gauche = Twips(Souris_X * 15 + 100);

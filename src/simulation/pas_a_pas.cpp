@@ -59,19 +59,6 @@ bool Est_Stuff(const QString& symbole) {
     return symbole == "S" || symbole == "s";
 }
 
-void Message_Identifiant_Court(Form1& f) {
-    f.plateforme().message("Le champ Identifiant doit contenir au moins 3 caractères!", "Erreur de saisie",
-                           Plateforme::Icone::Exclamation, Plateforme::Boutons::Ok);
-}
-
-// The legend menu offers to hide the labels when they are shown and to show them when
-// they are hidden.
-void Menus_Legende(Form1& f) {
-    const bool visibles = f.Legend->isChecked();
-    f.Af_legend->setEnabled(!visibles);
-    f.Masquer->setEnabled(visibles);
-}
-
 // Names the frame bit just drawn and draws the receiver's tail. Runs with `Num_Etiq`
 // still at the position of that bit in the label table (the caller moves it on).
 void Aff_Champ(Form1& w, const Format& f) {
@@ -204,12 +191,39 @@ void Form1::Connecte_Simulation() {
     connect(Visu_CAN, &VisuPlot::annotationCliquee, this, [this](int index) { Visu_CAN_Annotation(index); });
 }
 
+void Form1::Message_Identifiant_Court() {
+    plateforme().message("Le champ Identifiant doit contenir au moins 3 caractères!", "Erreur de saisie",
+                         Plateforme::Icone::Exclamation, Plateforme::Boutons::Ok);
+}
+
+// The legend menu offers to hide the labels when they are shown and to show them when
+// they are hidden.
+void Form1::Menus_Legende() {
+    const bool visibles = Legend->isChecked();
+    Af_legend->setEnabled(!visibles);
+    Masquer->setEnabled(visibles);
+}
+
+// The cursor the user drags along the plot: always the first text item of a drawing.
+void Form1::Ajoute_Curseur() {
+    Annot_Courante = Visu_CAN->Ajoute_Annotation(0.75, 4, Noir);
+    Annotation curseur = Visu_CAN->Annotation_Item(Annot_Courante);
+    curseur.texte = "<  >";
+    curseur.ancre = 0;
+    curseur.visible = true;
+    Visu_CAN->Modifie_Annotation(Annot_Courante, curseur);
+}
+
 void Form1::Pas_a_Pas_Click() {
     if (Mode_Arb) {
         Pas_Arbitrage();
         return;
     }
     if (!Mode_Trame) return;
+    if (Dessin.Actif()) {
+        Pas_Transmission();
+        return;
+    }
 
     // A rebuild of the frame discards the drawing (`Num_Bit` back to 0): a run that was
     // under way drew a frame that no longer exists, so this step starts a new one.
@@ -240,19 +254,13 @@ void Form1::Pas_a_Pas_Click() {
         Phase_Ack = false;
         Pas_Lance = true;
 
-        // The cursor the user drags along the plot: always the first text item.
-        Annot_Courante = Visu_CAN->Ajoute_Annotation(0.75, 4, Noir);
-        Annotation curseur = Visu_CAN->Annotation_Item(Annot_Courante);
-        curseur.texte = "<  >";
-        curseur.ancre = 0;
-        curseur.visible = true;
-        Visu_CAN->Modifie_Annotation(Annot_Courante, curseur);
+        Ajoute_Curseur();
         Af_legend->setEnabled(true);
         Masquer->setEnabled(true);
     }
 
     if (Identifiant->text().length() < 3) {
-        Message_Identifiant_Court(*this);
+        Message_Identifiant_Court();
         return;
     }
     if (Trace_Fini) Active_Menu(Affichage, false);
@@ -284,7 +292,7 @@ void Form1::Pas_a_Pas_Click() {
         Niveau_Prec = "D";
         T.Nb_Egaux = 1;
         Active_Menu(Legende, true);
-        Menus_Legende(*this);
+        Menus_Legende();
         return;
     }
 
@@ -332,11 +340,15 @@ void Form1::Aff_Champ_Ext() {
 
 void Form1::Instantanne_Click() {
     if (!Mode_Trame) return;
+    if (Dessin.Actif()) {
+        Instantanne_Transmission();
+        return;
+    }
     BP_Clear_Click();
     Pas_Lance = false;
     Num_Etiq = 0;
     if (Identifiant->text().length() < 3) {
-        Message_Identifiant_Court(*this);
+        Message_Identifiant_Court();
         return;
     }
     // Incomplete input is reported even before any frame could be built, as the step
@@ -350,11 +362,14 @@ void Form1::Instantanne_Click() {
     // is painted once, when the event loop runs again.
     const int n = Valeur(Text2) + 1;
     for (int i = 0; i <= n && (i == 0 || Pas_Lance); ++i) Pas_a_Pas_Click();
+    Fin_Instantanne();
+}
 
+void Form1::Fin_Instantanne() {
     Trace_Fini = true;
     Pas_Lance = false;
     Active_Menu(Legende, true);
-    Menus_Legende(*this);
+    Menus_Legende();
 }
 
 } // namespace varnel

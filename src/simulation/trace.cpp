@@ -9,6 +9,8 @@
 #include <QCheckBox>
 #include <QRegularExpression>
 
+#include <cmath>
+
 namespace varnel {
 
 double bus::Valeur(const QString& texte) {
@@ -47,6 +49,11 @@ bool Est_Recessif(const QString& symbole) {
 } // namespace
 
 void Form1::Ajust_Aff() {
+    // A transmission given as data: the time axis spans it, whatever its length.
+    if (Dessin.Actif()) {
+        if (!Dessin.Bits().empty()) Visu_CAN->Plage_X(0, std::ceil((Dessin.Fin() + 30) / 50) * 50);
+        return;
+    }
     struct Fenetre {
         int max, texte, champ;
     };
@@ -75,6 +82,16 @@ void Form1::Ajust_Aff() {
 }
 
 void Form1::Init_Axe_X() {
+    // A transmission given as data: a grid line at every cell boundary, whatever the
+    // cells' widths.
+    if (Dessin.Actif()) {
+        if (Dessin.Bits().empty()) return;
+        Visu_CAN->Efface_Graduations_X();
+        for (int x = 0; x < 15; x += 5) Visu_CAN->Ajoute_Graduation_X(x, QString());
+        for (size_t i = 0; i <= Dessin.Bits().size(); ++i)
+            Visu_CAN->Ajoute_Graduation_X(Dessin.Debut(i), QString());
+        return;
+    }
     Grille_Bits(Visu_CAN);
 }
 
@@ -125,6 +142,7 @@ void Form1::Efface_Visu_CAN() {
         if (c) c->Efface_Points();
     Visu_CAN->Efface_Annotations();
     Visu_CAN->Rafraichit();
+    Dessin.Remet_A_Zero(); // nothing of a transmission is drawn any more
 }
 
 void Form1::Trace_SOF() {
@@ -177,15 +195,20 @@ void Form1::Trace_Stuff() {
     Pos_X = x + 5;
 }
 
+double Form1::Taille_Etiquettes() const {
+    // Long frames squeeze their cells: smaller labels for data frames of 5 bytes and
+    // more (a CAN FD DLC is read in hexadecimal), larger ones for remote frames, whose
+    // window is short.
+    const int dlc = Val_Hexa(Controle->text().toStdString());
+    return dlc < 5 ? 8 : (Check2->isChecked() ? 9 : 7);
+}
+
 void Form1::Aff_Texte(double x, double y, const QString& texte, int angle, int couleur) {
     Annot_Courante = Visu_CAN->Ajoute_Annotation(x, y, couleur);
     Annotation a = Visu_CAN->Annotation_Item(Annot_Courante);
     a.ancre = 3;
     a.texte = texte;
-    // Long frames squeeze their cells: smaller labels for data frames of 5 bytes and
-    // more, larger ones for remote frames, whose window is short.
-    const double dlc = Valeur(Controle->text());
-    a.taille = dlc < 5 ? 8 : (Check2->isChecked() ? 9 : 7);
+    a.taille = Taille_Etiquettes();
     a.angle = angle;
     a.visible = true;
     Visu_CAN->Modifie_Annotation(Annot_Courante, a);

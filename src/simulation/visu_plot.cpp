@@ -308,12 +308,13 @@ QRectF VisuPlot::rectangleTexte(int i) const {
     const QFontMetricsF fm(policeTexte(a.taille));
     const QRectF r = fm.boundingRect(QRectF(), Qt::TextDontClip | Qt::AlignCenter, a.texte);
     const double l = r.width(), h = r.height();
-    if (a.ancre != 3) return {0, -h / 2, l, h};
+    const bool centre = a.ancre == 4;
+    if (a.ancre != 3 && !centre) return {0, -h / 2, l, h};
     // A horizontal text hangs below its point, clear of a line drawn just above it.
-    if (a.angle == 0) return {EcartTexte, 0, l, h};
+    if (a.angle == 0) return {centre ? -l / 2 : EcartTexte, 0, l, h};
     // Read along the rotated direction: starts a little above the point, lies
-    // EcartTexte to the right of it once turned by 90 degrees.
-    return {EcartDebutVertical, EcartTexte, l, h};
+    // EcartTexte to the right of it once turned by 90 degrees (or across it).
+    return {EcartDebutVertical, centre ? -h / 2 : EcartTexte, l, h};
 }
 
 void VisuPlot::majAnnotation(int i) {
@@ -327,8 +328,10 @@ void VisuPlot::majAnnotation(int i) {
     // The item aligns its box (text plus padding) on the point; the padding carries
     // the gap, so the text itself lands where rectangleTexte() says.
     const QRectF r = rectangleTexte(i);
-    item->setPadding(QMargins(static_cast<int>(r.left()), static_cast<int>(std::max(0.0, r.top())), 0, 0));
-    item->setPositionAlignment(r.top() < 0 ? Qt::AlignLeft | Qt::AlignVCenter : Qt::AlignLeft | Qt::AlignTop);
+    item->setPadding(
+        QMargins(static_cast<int>(std::max(0.0, r.left())), static_cast<int>(std::max(0.0, r.top())), 0, 0));
+    item->setPositionAlignment((r.left() < 0 ? Qt::AlignHCenter : Qt::AlignLeft) |
+                               (r.top() < 0 ? Qt::AlignVCenter : Qt::AlignTop));
     item->setVisible(a.visible);
     Rafraichit();
 }

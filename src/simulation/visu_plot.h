@@ -75,6 +75,7 @@ struct Annotation {
     // Placement on (x, y). 3: the text begins a few pixels right of the point, a
     // horizontal text centred on y, a vertical one rising from y (labels over a cell).
     // 0: the text's left edge on the point, centred on y (the cursor marker).
+    // 4: as 3, but centred on x: it stays over its cell at any zoom.
     int ancre = 3;
 };
 

@@ -141,7 +141,7 @@ TEST(Refus, EntreesInvalides) {
         {{"-ex", "123"}, "option inconnue « -x »"},
         {{"--foo=3", "123"}, "option inconnue « --foo=3 »"},
         {{"--d=1", "123"}, "option ambiguë « --d » (--dlc, --debit, --debit-donnees)"},
-        {{"--e", "123"}, "option ambiguë « --e » (--etendue, --esi)"},
+        {{"--e", "123"}, "option ambiguë « --e » (--etendue, --esi, --erreur)"},
         // CAN FD
         {{"--brs", "123"}, "l'option --brs ne s'emploie qu'avec --fd"},
         {{"123", "--esi"}, "l'option --esi ne s'emploie qu'avec --fd"},

@@ -266,20 +266,22 @@ TEST(Options, ArgumentsAuHasard) {
     Dossier d;
     const std::string vcd = "--vcd=" + (d.chemin / "f.vcd").string();
     // Mostly sensible words, so that many lists go through; a few wrong ones.
-    const std::vector<std::string> options = {"-e",    "-e",    "-r",      "-d",
-                                              "-d9",   "-dF",   "--dlc=3", "--fd",
-                                              "--fd",  "--fd",  "--fd",    "--brs",
-                                              "--brs", "--esi", "--debit", "--debit-donnees",
-                                              "--deb", "--e",   "--es",    "-x",
-                                              "--",    "-h",    vcd,       vcd},
-                                   valeurs = {"500000", "3000000", "8000000", "1", "0",
+    const std::vector<std::string> avecErreur = {"--erreur=ack", "--erreur=bus:30", "--erreur=recepteur:60",
+                                                 "--erreur",     "--tentatives",    "--tec=130",
+                                                 "--rec"};
+    std::vector<std::string> options = {
+        "-e",    "-e",   "-r",   "-d",    "-d9",   "-dF",   "--dlc=3", "--fd",
+        "--fd",  "--fd", "--fd", "--brs", "--brs", "--esi", "--debit", "--debit-donnees",
+        "--deb", "--e",  "--es", "-x",    "--",    "-h",    vcd,       vcd};
+    options.insert(options.end(), avecErreur.begin(), avecErreur.end());
+    const std::vector<std::string> valeurs = {"500000", "3000000", "8000000", "1", "0",
                                               "15",     "a",       "0g",      "ff"},
                                    standards = {"123", "7EF", "000", "7f0", "12"},
                                    etendus = {"1abcdef0", "00000000", "1FFFFFFF", "-1"};
     const size_t longueurs[] = {0, 1, 3, 8, 9, 12, 16, 20, 64, 65};
     std::mt19937 alea(15);
     auto un = [&alea](const std::vector<std::string>& v) { return v[alea() % v.size()]; };
-    int reussies = 0, fd = 0;
+    int reussies = 0, fd = 0, deroulements = 0;
     for (int n = 0; n < 5000; ++n) {
         std::vector<std::string> arguments;
         for (int k = static_cast<int>(alea() % 5); k > 0; --k) {
@@ -321,10 +323,20 @@ TEST(Options, ArgumentsAuHasard) {
         const bool estFD = symboles.find_first_of("fF") != std::string::npos;
         fd += estFD;
         ASSERT_EQ(estFD, std::find(arguments.begin(), arguments.end(), "--fd") != arguments.end());
+        // With --erreur, the run: as many bit times in each of its four lines.
+        if (s.find("\nBus: ") != std::string::npos) {
+            ++deroulements;
+            const size_t bits = Champ(s, "Bus").size();
+            ASSERT_EQ(Champ(s, "Emetteur").size() + Champ(s, "Récepteur 1").size() +
+                          Champ(s, "Récepteur 2").size(),
+                      3 * bits);
+            ASSERT_EQ(Champ(s, "Etats").rfind("émetteur ", 0), 0u);
+        }
         const bool avecVCD = std::find(arguments.begin(), arguments.end(), vcd) != arguments.end();
         ASSERT_EQ(d.Fichiers(), avecVCD ? 1 : 0);
         if (avecVCD) std::filesystem::remove(d.chemin / "f.vcd");
     }
     EXPECT_GT(reussies, 200);
     EXPECT_GT(fd, 70);
+    EXPECT_GT(deroulements, 20);
 }

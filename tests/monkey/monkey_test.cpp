@@ -6,6 +6,7 @@
 //   VARNEL_MONKEY_SEED=<seed> VARNEL_MONKEY_EVENTS=<n> test_monkey
 #include "app/form1.h"
 #include "editor/boite_hexa.h"
+#include "editor/boite_octets.h"
 #include "plateforme_factice.h"
 #include "simulation/visu_plot.h"
 
@@ -16,6 +17,7 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTest>
@@ -58,6 +60,61 @@ std::string stuffed(const std::string& bits) {
     return out;
 }
 
+// A CAN FD frame recomputed from its raw bits: the dynamic stuffing up to the last data
+// bit (none after it), the stuff count, the CRC over what is sent, the fixed stuff bits.
+struct FD {
+    std::string envoye;   // SOF .. last CRC bit as sent
+    std::string symboles; // one letter per bit of `envoye`
+    std::string compte;   // SC2 SC1 SC0 P
+    uint32_t crc = 0;
+};
+
+FD stuffedFD(const std::string& donnees, bool crc21) {
+    FD r;
+    int run = 0, stuff = 0;
+    char last = 0;
+    for (size_t i = 0; i < donnees.size(); ++i) {
+        const char c = donnees[i];
+        run = c == last ? run + 1 : 1;
+        last = c;
+        r.envoye += c;
+        r.symboles += c == '0' ? 'D' : 'r';
+        if (run == 5 && i + 1 < donnees.size()) {
+            last = last == '0' ? '1' : '0';
+            r.envoye += last;
+            r.symboles += last == '0' ? 's' : 'S';
+            run = 1;
+            ++stuff;
+        }
+    }
+    const int gray = (stuff % 8) ^ ((stuff % 8) >> 1);
+    const int parite = ((gray >> 2) ^ (gray >> 1) ^ gray) & 1;
+    for (int b : {gray >> 2 & 1, gray >> 1 & 1, gray & 1, parite}) r.compte += char('0' + b);
+    const int n = crc21 ? 21 : 17;
+    const uint32_t poly = crc21 ? 0x102899 : 0x1685B;
+    uint32_t reg = 1u << (n - 1);
+    for (char c : r.envoye + r.compte) {
+        const bool next = (c == '1') != bool(reg >> (n - 1) & 1);
+        reg = (reg << 1) & ((1u << n) - 1);
+        if (next) reg ^= poly;
+    }
+    r.crc = reg;
+    std::string champ = r.compte;
+    for (int i = n - 1; i >= 0; --i) champ += char('0' + (reg >> i & 1));
+    auto fixe = [&] {
+        const char f = r.envoye.back() == '0' ? '1' : '0';
+        r.envoye += f;
+        r.symboles += f == '0' ? 'f' : 'F';
+    };
+    fixe();
+    for (size_t i = 0; i < champ.size(); ++i) {
+        r.envoye += champ[i];
+        r.symboles += champ[i] == '0' ? 'D' : 'r';
+        if (i % 4 == 3) fixe();
+    }
+    return r;
+}
+
 // ---- The monkey -----------------------------------------------------------------
 
 // States the walk must reach for its invariants to mean something (counted over all seeds).
@@ -66,6 +123,8 @@ struct Atteints {
     int dessinFini = 0;    // a frame drawn to its end
     int arbitrageFini = 0; // twelve contention steps played
     int messages = 0;      // message boxes shown
+    int trameFD = 0;       // a complete CAN FD frame with its stuffed form
+    int dessinFD = 0;      // a CAN FD frame drawn to its end
 };
 
 class Singe {
@@ -77,6 +136,8 @@ public:
         // The arbitration area is made on first use: made now, its boxes join the lists.
         fenetre_->Cree_Zone_Arbitrage();
         boites_ = fenetre_->findChildren<BoiteHexa*>();
+        for (BoiteHexa* b : boites_) saisies_.push_back(b);
+        saisies_.push_back(fenetre_->DonneesFD);
         cases_ = fenetre_->findChildren<QCheckBox*>();
         boutons_ = {fenetre_->BP_Clear, fenetre_->BP_RAZ};
         for (QAction* a : fenetre_->findChildren<QAction*>()) {
@@ -128,7 +189,7 @@ private:
     }
 
     void toucheDansBoite() {
-        BoiteHexa* b = choisit(boites_);
+        QWidget* b = choisit(saisies_);
         if (!b) return;
         b->setFocus();
         static const char* hexa = "0123456789ABCDEF";
@@ -155,8 +216,12 @@ private:
                 "Ctrl+F4");
             const int i = tire(int(touches.size()));
             quoi = touches[i].toString();
-            const auto saisie = [b] {
-                return b->text() + '|' + b->selectedText() + QString::number(b->cursorPosition());
+            const auto saisie = [b] { // what a key may change in a box: text, selection, cursor
+                if (auto* l = qobject_cast<QLineEdit*>(b))
+                    return l->text() + '|' + l->selectedText() + QString::number(l->cursorPosition());
+                const QTextCursor c = static_cast<QPlainTextEdit*>(b)->textCursor();
+                return static_cast<QPlainTextEdit*>(b)->toPlainText() + '|' + c.selectedText() +
+                       QString::number(c.position());
             };
             const QString avant = saisie();
             QTest::keySequence(b, touches[i]);
@@ -220,9 +285,10 @@ private:
     }
 
     void colle() {
-        BoiteHexa* b = choisit(boites_);
+        QWidget* b = choisit(saisies_);
         if (!b) return;
-        static const char* textes[] = {"12", "7ff", "1FC00000", "zz", "A5", "0", "123456789", "9"};
+        static const char* textes[] = {"12", "7ff",       "1FC00000", "zz",       "A5",
+                                       "0",  "123456789", "9",        "01 02\n03"};
         const QString t = textes[tire(int(std::size(textes)))];
         QGuiApplication::clipboard()->setText(t);
         b->setFocus();
@@ -234,6 +300,8 @@ private:
 
     void compteEtats() {
         atteints_.trameStuffee += !fenetre_->Trame_Bin_Stuf->text().isEmpty();
+        atteints_.trameFD += fenetre_->FD.actif && !fenetre_->Trame_Bin_Stuf->text().isEmpty();
+        atteints_.dessinFD += fenetre_->FD.actif && fenetre_->Trace_Fini;
         atteints_.dessinFini += fenetre_->Trace_Fini;
         atteints_.arbitrageFini += fenetre_->Pas_Arb == 13;
         atteints_.messages += !plateforme_.messages.empty();
@@ -256,7 +324,7 @@ private:
             if (b->text().size() > b->maxLength() || !hexa.match(b->text()).hasMatch())
                 return QString("box %1 holds \"%2\"").arg(b->objectName(), b->text());
         }
-        if (QString faute = verifieTrame(f); !faute.isEmpty()) return faute;
+        if (QString faute = f.FD.actif ? verifieTrameFD(f) : verifieTrame(f); !faute.isEmpty()) return faute;
         if (QString faute = verifieDonnees(f); !faute.isEmpty()) return faute;
         if (f.Visu_CAN->Courbes().size() > 4 || f.Visu_ARB->Courbes().size() > 4)
             return "traces pile up on a plot";
@@ -302,9 +370,77 @@ private:
 
     static QString verifieDonnees(Form1& f) {
         if (!f.Mode_Trame) return {};
+        const BoiteOctets* fd = f.DonneesFD;
+        if (fd->toPlainText() != BoiteOctets::Mise_En_Forme(fd->chiffres()) ||
+            fd->chiffres().size() > fd->capacite())
+            return "DonneesFD holds \"" + fd->toPlainText() + '"';
+        if (f.FD.actif != f.CheckFD->isChecked() || f.Check2->isEnabled() == f.FD.actif ||
+            f.CheckBRS->isHidden() == f.FD.actif || f.CheckESI->isHidden() == f.FD.actif)
+            return "the FD controls do not follow CheckFD";
+        if (f.FD.actif) {
+            const int longueur = Longueur_FD(Val_Hexa(f.Controle->text().toStdString()));
+            if (fd->capacite() != 2 * longueur || fd->isHidden() == (longueur > 0) || f.Check2->isChecked())
+                return "DonneesFD does not follow the DLC";
+            for (int k = 0; k < 8; ++k)
+                if (!f.Data[k]->isHidden()) return QString("Data%1 shown in CAN FD").arg(k);
+            return {};
+        }
+        if (!fd->isHidden()) return "DonneesFD shown for a classic frame";
         const int dlc = f.Check2->isChecked() ? 0 : f.Controle->text().toInt();
         for (int k = 0; k < 8; ++k)
             if (!f.Data[k]->isHidden() != (k < dlc)) return QString("Data%1 does not follow the DLC").arg(k);
+        return {};
+    }
+
+    // The six texts of a CAN FD frame against the boxes, and against a recomputation of
+    // the stuffing, stuff count, CRC and fixed stuff bits from the raw bits.
+    static QString verifieTrameFD(Form1& f) {
+        const QString brute = f.Trame_Bin->text();
+        if (brute.isEmpty()) {
+            if (!f.Trame_Bin_Stuf->text().isEmpty()) return "stuffed frame without a raw frame";
+            return {};
+        }
+        QStringList g = brute.split(' ');
+        const bool etendue = g.size() > 2 && g[2] == "11";
+        const int entete = etendue ? 6 : 4; // SOF, identifier groups, RRS, then the control group
+        if (g.size() < entete + 4 || g.mid(g.size() - 2) != QStringList{"11", "1111111"})
+            return "FD raw frame of another shape: " + brute;
+        const QString ctrl = g[entete - 1];
+        if (g[0] != "0" || g[entete - 2] != "0" || ctrl.size() != (etendue ? 8 : 9))
+            return "FD header of another shape: " + brute;
+        // IDE (base only) FDF res BRS ESI DLC: against the check boxes and the DLC box.
+        const QString flags = ctrl.left(ctrl.size() - 4);
+        const QString attendu = QString(etendue ? "" : "0") + "10" + (f.CheckBRS->isChecked() ? "1" : "0") +
+                                (f.CheckESI->isChecked() ? "1" : "0");
+        const int dlc = ctrl.right(4).toInt(nullptr, 2);
+        if (flags != attendu || dlc != Val_Hexa(f.Controle->text().toStdString()))
+            return "FD control field disagrees with the boxes: " + ctrl;
+        const int longueur = Longueur_FD(dlc);
+        const QStringList octets = g.mid(entete, g.size() - entete - 4);
+        const QString chiffres = f.DonneesFD->chiffres();
+        if (octets.size() > longueur || octets.size() != std::min<qsizetype>(chiffres.size() / 2, longueur))
+            return "FD data bytes disagree with DonneesFD: " + brute;
+        for (int k = 0; k < octets.size(); ++k)
+            if (octets[k].size() != 8 ||
+                octets[k].toInt(nullptr, 2) != chiffres.mid(2 * k, 2).toInt(nullptr, 16))
+                return QString("FD data byte %1 disagrees with DonneesFD").arg(k);
+        const QString compte = g[g.size() - 4], crc = g[g.size() - 3];
+        const bool crc21 = longueur > 16;
+        if (compte.size() != 4 || crc.size() != (crc21 ? 21 : 17)) return "FD CRC field of another shape";
+
+        const std::string donnees = g.mid(0, g.size() - 4).join("").toStdString();
+        const FD r = stuffedFD(donnees, crc21);
+        if (compte.toStdString() != r.compte || crc.toUInt(nullptr, 2) != r.crc)
+            return "FD stuff count or CRC is not that of the bits: " + brute;
+        if (f.Champ_CRC->text() != QString::number(r.crc, 16).toUpper()) return "Champ_CRC disagrees (FD)";
+        const int brutes = int(donnees.size()) + 4 + int(crc.size());
+        if (f.Text1->text() != QString::number(brutes + 9)) return "Text1 disagrees (FD)";
+        const QString stuf = f.Trame_Bin_Stuf->text();
+        if (stuf.isEmpty()) return {};
+        if (stuf.toStdString() != r.envoye + "111111111") return "Trame_Bin_Stuf is not the stuffed FD frame";
+        if (f.Text2->text() != QString::number(stuf.size())) return "Text2 disagrees (FD)";
+        if (f.TrameDR->text().toStdString() != r.symboles + std::string(10, 'r'))
+            return "TrameDR disagrees (FD)";
         return {};
     }
 
@@ -313,6 +449,7 @@ private:
     std::mt19937 alea_;
     Atteints& atteints_;
     QList<BoiteHexa*> boites_;
+    QList<QWidget*> saisies_; // where keys are typed: the hexadecimal boxes and DonneesFD
     QList<QCheckBox*> cases_;
     QList<QPushButton*> boutons_;
     QList<QAction*> actions_;
@@ -354,6 +491,8 @@ TEST(Singe, RandomInteractionKeepsEveryInvariant) {
     EXPECT_GT(total.dessinFini, 0);
     EXPECT_GT(total.arbitrageFini, 0);
     EXPECT_GT(total.messages, 0);
+    EXPECT_GT(total.trameFD, 0);
+    EXPECT_GT(total.dessinFD, 0);
 }
 
 } // namespace

@@ -131,7 +131,8 @@ TEST_F(Fenetre, BarreDeMenus) {
     const std::pair<const char*, const char*> menus[] = {
         {"Fichier", "&Imprimer|&Quitter"},
         {"Mode", "&Simulation Trame|&Simulation Arbitrage"},
-        {"Pref", "Masquer trame brute F3|Masquer trame stuffée F4"},
+        {"Pref", "Masquer trame brute F3|Masquer trame stuffée F4|&Débit des données"},
+        {"Debit_Donnees", "×2|×4|×8"},
         {"Graph", "&Légende F2|&Traces simul Trame|&Traces simul Arbitrage|&Couleurs Graph|"
                   "&Copie vers le presse papier Ctrl+C"},
         {"TraceTr", "&Masquer Emetteur Ctrl+E|&Masquer Récepteur Ctrl+R|&Masquer Bus Ctrl+B"},

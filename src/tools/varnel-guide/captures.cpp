@@ -14,6 +14,8 @@
 #include "app/form1.h"
 #include "app/plateforme.h"
 #include "editor/boite_hexa.h"
+#include "editor/boite_octets.h"
+#include "simulation/visu_plot.h"
 
 #include <QAction>
 #include <QApplication>
@@ -47,10 +49,15 @@ private:
     QImage image_;
 };
 
-const QStringList Noms = {QStringLiteral("fenetre-depart.png"),    QStringLiteral("fenetre-trame.png"),
-                          QStringLiteral("bande-saisie.png"),      QStringLiteral("trace-exemple.png"),
-                          QStringLiteral("pas-a-pas.png"),         QStringLiteral("arbitrage.png"),
-                          QStringLiteral("arbitrage-tableaux.png")};
+const QStringList Noms = {QStringLiteral("fenetre-depart.png"),
+                          QStringLiteral("fenetre-trame.png"),
+                          QStringLiteral("bande-saisie.png"),
+                          QStringLiteral("trace-exemple.png"),
+                          QStringLiteral("pas-a-pas.png"),
+                          QStringLiteral("arbitrage.png"),
+                          QStringLiteral("arbitrage-tableaux.png"),
+                          QStringLiteral("bande-saisie-fd.png"),
+                          QStringLiteral("trame-fd.png")};
 
 void Attend() {
     for (int i = 0; i < 5; ++i) QCoreApplication::processEvents();
@@ -131,6 +138,24 @@ int Capture(const QString& dossier) {
         }
         Lance(f.Pas_a_Pas, 22);
         ok &= Enregistre(f.Frame_simul, dossier, QStringLiteral("pas-a-pas.png"));
+
+        // A CAN FD frame with BRS, one byte, drawn at once and zoomed on its data phase.
+        if (f.CheckFD && f.DonneesFD) {
+            f.CheckFD->setChecked(true);
+            f.CheckBRS->setChecked(true);
+            Ecrit(f.Controle, QStringLiteral("1"));
+            f.DonneesFD->setChiffres(QStringLiteral("A5"));
+            Attend();
+            Lance(f.Instantanne);
+            f.Visu_CAN->xAxis->setRange(88, 168); // as the mouse wheel would
+            f.Visu_CAN->replot();
+            ok &= Enregistre(f.Frame_simul, dossier, QStringLiteral("trame-fd.png"));
+            // The entry band with 32 bytes: two lines of sixteen.
+            Ecrit(f.Controle, QStringLiteral("D"));
+            f.DonneesFD->setChiffres(QStringLiteral("0123456789ABCDEF").repeated(4));
+            Attend();
+            ok &= Enregistre(f.Frame_Trame, dossier, QStringLiteral("bande-saisie-fd.png"));
+        }
 
         // Arbitration: node 1 loses at ID1, node 3 (remote frame) loses at RTR.
         Lance(f.Simulation_arbitrage);
