@@ -48,7 +48,6 @@ Form1::~Form1() = default;
 
 void Form1::Form_Load() {
     Frame_Arb->hide();
-    Frame_Iden->hide();
 
     T.Init_Lib_Std();
     T.Init_Lib_Ext();
@@ -110,6 +109,7 @@ void Form1::Form_Load() {
 }
 
 void Form1::Simulation_arbitrage_Click() {
+    Cree_Zone_Arbitrage();
     Mode_Arb = true;
     Mode_Trame = false;
 
