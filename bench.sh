@@ -8,16 +8,27 @@ root=$(cd "$(dirname "$0")" && pwd)
 export QT_QPA_PLATFORM=offscreen
 "$root/build/varnel-bench" --benchmark_min_time=0.5 "$@"
 
-# Start-up to the first shown window, against the bare Qt window program.
-demarre() { # program, runs -> mean milliseconds
-    local debut fin
-    debut=$(date +%s%N)
-    for _ in $(seq "$2"); do VARNEL_QUITTER_APRES_AFFICHAGE=1 "$1" >/dev/null 2>&1; done
-    fin=$(date +%s%N)
-    echo $(( (fin - debut) / 1000000 / $2 ))
+# Start-up to the first shown window, against the bare Qt window program. The two are
+# started in turn (each going first every other round), so that both meet the same load
+# on a shared machine; the figure is the median of the rounds' ratios.
+duree() { # program -> microseconds from start to end
+    local debut=$EPOCHREALTIME fin
+    VARNEL_QUITTER_APRES_AFFICHAGE=1 "$1" >/dev/null 2>&1
+    fin=$EPOCHREALTIME
+    echo $((10#${fin//[.,]/} - 10#${debut//[.,]/}))
 }
-demarre "$root/build/varnel-fenetre-nue" 3 >/dev/null # warm the file cache
-nue=$(demarre "$root/build/varnel-fenetre-nue" 20)
-varnel=$(demarre "$root/build/varnel" 20)
-printf '%-58s %6s\n' "start-up of varnel / bare Qt window (${varnel} ms / ${nue} ms)" \
-    "$(awk "BEGIN { printf \"%.2f\", $varnel / $nue }")"
+mediane() { sort -g | awk '{ v[NR] = $1 } END { print (NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2) }'; }
+nue_prog="$root/build/varnel-fenetre-nue" varnel_prog="$root/build/varnel"
+duree "$nue_prog" >/dev/null && duree "$varnel_prog" >/dev/null # warm the file cache
+nue=() varnel=() rapports=()
+for tour in $(seq 31); do
+    if ((tour % 2)); then
+        n=$(duree "$nue_prog") v=$(duree "$varnel_prog")
+    else
+        v=$(duree "$varnel_prog") n=$(duree "$nue_prog")
+    fi
+    nue+=("$n") varnel+=("$v") rapports+=("$(awk "BEGIN { print $v / $n }")")
+done
+ms() { printf '%s\n' "$@" | mediane | awk '{ printf "%.0f", $1 / 1000 }'; }
+printf '%-58s %6s\n' "start-up of varnel / bare Qt window ($(ms "${varnel[@]}") ms / $(ms "${nue[@]}") ms)" \
+    "$(printf '%s\n' "${rapports[@]}" | mediane | awk '{ printf "%.2f", $1 }')"

@@ -2,6 +2,7 @@
 // what a user waits for (a keystroke, an instant drawing, a recolouring, a mode
 // switch) against one repaint of the plot it ends up showing.
 #include "app/form1.h"
+#include "cli/journal.h"
 #include "editor/boite_hexa.h"
 #include "editor/boite_octets.h"
 #include "frame/bus_erreurs.h"
@@ -16,9 +17,13 @@
 #include <QTest>
 #include <benchmark/benchmark.h>
 
+#include <cstdio>
+#include <fcntl.h>
 #include <map>
 #include <memory>
 #include <random>
+#include <sstream>
+#include <unistd.h>
 #include <vector>
 
 namespace varnel {
@@ -212,6 +217,43 @@ void EngineLongestFDFrame(benchmark::State& state) {
 }
 BENCHMARK(EngineLongestFDFrame);
 
+// A candump log of a million lines, made once per run in the temporary folder: classic
+// frames of 0 to 8 bytes, a tenth extended, on 60 identifiers, 200 µs apart.
+const int LignesJournal = 1000000;
+std::string Journal_Genere() {
+    char modele[] = "/tmp/varnel-bench-journal-XXXXXX";
+    const int fd = mkstemp(modele);
+    FILE* f = fdopen(fd, "w");
+    std::mt19937 gen(2026);
+    uint32_t ids[60];
+    for (int k = 0; k < 60; ++k) ids[k] = k % 10 == 0 ? gen() & 0x1FFFFFFF : gen() & 0x7FF;
+    uint64_t instant = 1436509052000000; // µs
+    for (int n = 0; n < LignesJournal; ++n, instant += 200) {
+        const int k = static_cast<int>(gen() % 60), octets = static_cast<int>(gen() % 9);
+        std::fprintf(f, k % 10 == 0 ? "(%llu.%06llu) can0 %08X#" : "(%llu.%06llu) can0 %03X#",
+                     static_cast<unsigned long long>(instant / 1000000),
+                     static_cast<unsigned long long>(instant % 1000000), ids[k]);
+        for (int o = 0; o < octets; ++o) std::fprintf(f, "%02X", static_cast<unsigned>(gen() & 0xFF));
+        std::fputc('\n', f);
+    }
+    std::fclose(f);
+    return modele;
+}
+
+void JournalLinesPerSecond(benchmark::State& state) {
+    const std::string chemin = Journal_Genere();
+    for (auto _ : state) {
+        const int fd = open(chemin.c_str(), O_RDONLY);
+        std::ostringstream sortie, erreurs;
+        benchmark::DoNotOptimize(
+            Analyse_Journal(fd, {500000, 2000000, false, "journal", ""}, sortie, erreurs));
+        close(fd);
+    }
+    unlink(chemin.c_str());
+    state.SetItemsProcessed(state.iterations() * LignesJournal);
+}
+BENCHMARK(JournalLinesPerSecond)->Unit(benchmark::kMillisecond);
+
 // Collects each benchmark's mean real time to print the ratios after the table.
 class Rapport : public benchmark::ConsoleReporter {
 public:
@@ -220,7 +262,7 @@ public:
     void ReportRuns(const std::vector<Run>& runs) override {
         for (const Run& r : runs) {
             temps[r.benchmark_name()] =
-                r.GetAdjustedRealTime() * (r.time_unit == benchmark::kMicrosecond ? 1e3 : 1.0);
+                r.GetAdjustedRealTime() * 1e9 / benchmark::GetTimeUnitMultiplier(r.time_unit);
             if (r.counters.count("bits")) bitsParRun = r.counters.at("bits");
         }
         ConsoleReporter::ReportRuns(runs);
@@ -263,5 +305,8 @@ int main(int argc, char** argv) {
     if (t.count("EngineLongestFDFrame"))
         std::printf("%-58s %6.0f\n", "engine: longest FD frames (64 bytes) computed per second",
                     1e9 / t["EngineLongestFDFrame"]);
+    if (t.count("JournalLinesPerSecond"))
+        std::printf("%-58s %6.0f\n", "varnel-trame --journal: log lines read per second",
+                    1e9 * varnel::LignesJournal / t["JournalLinesPerSecond"]);
     return 0;
 }

@@ -1,8 +1,11 @@
 #!/usr/bin/env bash
-# Draws the window's banner (759 x 187) and the program icon with ImageMagick.
+# Draws the window's banner and the program icon with ImageMagick.
 # The PNGs are committed; run this again only to change them. They are written with
 # 8 bits per channel: the window decodes the banner at every start, and a 16-bit PNG
-# costs several times as much to read.
+# costs several times as much to read. For the same reason the banner is drawn at
+# 759 x 187 and stored reduced to the size the window shows it, 302 x 74 (80 mm).
+# -scale averages pixels as Qt's smooth scaling does: the committed banner, reduced by
+# Qt, differs from its output by one level on a few pixels.
 set -euo pipefail
 cd "$(dirname "$0")/images"
 gras=/usr/share/fonts/truetype/liberation/LiberationSans-Bold.ttf
@@ -33,7 +36,7 @@ convert -size 759x187 gradient:'#eaf1fb-#c9d9ef' \
   -annotate +340+44 'Simulation du bus CAN' \
   -font "$normal" -annotate +340+82 'trames 2.0A / 2.0B, arbitrage' \
   -fill none -stroke '#7d93b8' -strokewidth 3 -draw 'rectangle 1,1 757,185' \
-  -depth 8 PNG24:bandeau.png
+  -depth 8 PNG24:- | convert - -scale 302x74! -depth 8 PNG24:bandeau.png
 
 # The icon: a dominant pulse on the two bus wires, on a blue tile. Drawn once at
 # 256 x 256 (installed as is for large views) and scaled down for the window.

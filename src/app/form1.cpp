@@ -49,7 +49,6 @@ Form1::~Form1() = default;
 
 void Form1::Form_Load() {
     Frame_Arb->hide();
-    Frame_Iden->hide();
 
     T.Init_Lib_Std();
     T.Init_Lib_Ext();
@@ -111,6 +110,7 @@ void Form1::Form_Load() {
 }
 
 void Form1::Simulation_arbitrage_Click() {
+    Cree_Zone_Arbitrage();
     Mode_Arb = true;
     Mode_Trame = false;
 

@@ -24,7 +24,8 @@
 //   arbitration/visu_arb.cpp  the arbitration plot and its trace toggles
 //
 // Each subsystem connects its own controls in its `Connecte_...` function, which
-// the constructor calls. Setting a box's text from code runs its change handler
+// the constructor calls (`Connecte_Noeuds` is called when the node entry area is
+// created, see `ControleArb`). Setting a box's text from code runs its change handler
 // (textChanged), and setting a check box to another state runs its click handler
 // (toggled): the re-entry the handlers rely on comes from those signals.
 
@@ -54,6 +55,7 @@ class BoiteHexa;
 class BoiteOctets;
 class Courbe;
 class Dialog;
+class Form1;
 class Plateforme;
 class VisuPlot;
 
@@ -61,6 +63,29 @@ class VisuPlot;
 constexpr int Twips(int twips) {
     return twips / 15;
 }
+
+// A control of the node entry area of arbitration (`Frame_Iden`: the node boxes and
+// the four tables). The window creates that area the first time something needs it,
+// not at start-up: reading any of its controls creates the whole area
+// (`Form1::Cree_Zone_Arbitrage`, its only creation point), so that no code ever finds
+// one of them missing.
+template <class T> class ControleArb {
+public:
+    ControleArb(Form1* fenetre) : fenetre_(fenetre) {}
+    ControleArb& operator=(T* controle) {
+        controle_ = controle;
+        return *this;
+    }
+    T* get() const;
+    operator T*() const { return get(); }
+    T* operator->() const { return get(); }
+    // Whether the area exists, without creating it.
+    bool existe() const { return controle_ != nullptr; }
+
+private:
+    Form1* fenetre_;
+    T* controle_ = nullptr;
+};
 
 // What is typed of a CAN FD frame, in one place. The widgets show it; their handlers
 // write it and rebuild the frame from it alone.
@@ -86,7 +111,7 @@ public:
     // ---- Controls -----------------------------------------------------------------
     QFrame* Frame_Trame = nullptr;
     QFrame* Frame_simul = nullptr;
-    QFrame* Frame_Iden = nullptr;
+    ControleArb<QFrame> Frame_Iden{this};
     QFrame* Frame_Arb = nullptr;
 
     // Frame_Trame
@@ -134,17 +159,20 @@ public:
     QLabel* Compteurs = nullptr;  // the error counters of an error run (below the plot)
     QLabel* Detections = nullptr; // the errors detected, told in words at their step
 
-    // Frame_Iden
-    QLabel* Label9 = nullptr;
-    std::array<QLabel*, 3> LabelN{};      // Label8, Label10, Label12
-    std::array<BoiteHexa*, 3> Noeud{};    // Noeud1 .. Noeud3
-    std::array<QCheckBox*, 3> CheckN{};   // CheckN1 .. CheckN3
-    std::array<QTableWidget*, 3> GridN{}; // GridN1 .. GridN3
-    QTableWidget* GridBus = nullptr;
-    QPushButton* BP_RAZ = nullptr;
+    // Frame_Iden (the node entry area of arbitration, see ControleArb)
+    ControleArb<QLabel> Label9{this};
+    std::array<ControleArb<QLabel>, 3> LabelN{{{this}, {this}, {this}}};      // Label8, Label10, Label12
+    std::array<ControleArb<BoiteHexa>, 3> Noeud{{{this}, {this}, {this}}};    // Noeud1 .. Noeud3
+    std::array<ControleArb<QCheckBox>, 3> CheckN{{{this}, {this}, {this}}};   // CheckN1 .. CheckN3
+    std::array<ControleArb<QTableWidget>, 3> GridN{{{this}, {this}, {this}}}; // GridN1 .. GridN3
+    ControleArb<QTableWidget> GridBus{this};
+    ControleArb<QPushButton> BP_RAZ{this};
 
     // Frame_Arb
     VisuPlot* Visu_ARB = nullptr;
+
+    // Creates the node entry area, hidden, the first time it is called.
+    void Cree_Zone_Arbitrage();
 
     // ---- Menus (top-level menus are QMenu, their items QAction) ------------------
     QMenu* Fichier = nullptr;
@@ -395,11 +423,17 @@ private:
     void Connecte_Editeur_FD();
     void Connecte_Simulation();
     void Connecte_Arbitrage();
+    void Connecte_Noeuds();
     void Connecte_Couches();
     void Connecte_Sorties();
     void Connecte_Erreurs();
 
     Plateforme& plateforme_;
 };
+
+template <class T> T* ControleArb<T>::get() const {
+    if (!controle_) fenetre_->Cree_Zone_Arbitrage();
+    return controle_;
+}
 
 } // namespace varnel

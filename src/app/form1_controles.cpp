@@ -24,7 +24,10 @@ namespace {
 constexpr int LargeurClient = 15195;
 constexpr int HauteurClient = 10305;
 
-constexpr int LargeurBandeau = 4535;
+// The longest caption of the RTR check boxes.
+QString requete() {
+    return QStringLiteral("Trame de requête. RTR récessif");
+}
 
 using Couleurs::Bleu;
 using Couleurs::Gris;
@@ -120,10 +123,14 @@ QTableWidget* grille(QWidget* parent, const QString& nom, int lignes, int colonn
 // Makes a control as wide as the widest of its captions needs, if its design width
 // is too narrow for this system's fonts, so that no caption is ever cut.
 void elargitAuTexte(QWidget* w, const QString& texte, std::initializer_list<QString> autres = {}) {
-    const QFontMetrics fm(w->font());
-    int texteMax = fm.horizontalAdvance(texte);
-    for (const QString& t : autres) texteMax = std::max(texteMax, fm.horizontalAdvance(t));
-    const int besoin = w->sizeHint().width() - fm.horizontalAdvance(texte) + texteMax;
+    int besoin = w->sizeHint().width();
+    if (autres.size() > 0) {
+        const QFontMetrics fm(w->font());
+        const int avance = fm.horizontalAdvance(texte);
+        int texteMax = avance;
+        for (const QString& t : autres) texteMax = std::max(texteMax, fm.horizontalAdvance(t));
+        besoin += texteMax - avance;
+    }
     if (besoin > w->width()) w->resize(besoin, w->height());
 }
 
@@ -178,9 +185,10 @@ void Form1::Cree_Controles() {
     Picture2 = new QLabel(f);
     Picture2->setObjectName(QStringLiteral("Picture2"));
     Picture2->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    // The banner is drawn 80 mm wide (4535 twips) from the box's top-left corner.
-    Picture2->setPixmap(QPixmap(QStringLiteral(":/images/bandeau.png"))
-                            .scaledToWidth(Twips(LargeurBandeau), Qt::SmoothTransformation));
+    // The banner is drawn 80 mm wide (4535 twips) from the box's top-left corner. The
+    // picture is stored at that size: decoding a larger one and scaling it took an
+    // eighth of the start-up.
+    Picture2->setPixmap(QPixmap(QStringLiteral(":/images/bandeau.png")));
     place(Picture2, 8400, 240, 6375, 1335);
     Label7 = etiquette(f, QStringLiteral("Label7"), QStringLiteral("Trame brute sans bit de stuff"), 120,
                        1680, 2175, 255);
@@ -259,9 +267,48 @@ void Form1::Cree_Controles() {
     Compteurs->hide();
     Detections->hide();
 
-    // ---- Node entry (arbitration) ---------------------------------------------------
+    // ---- Arbitration plot ----------------------------------------------------------
+    // Made with the window: hidden, it is neither laid out nor drawn until arbitration
+    // mode first shows it, so it costs little. The node entry area is made on first use.
+    Frame_Arb = cadre(client, "Frame_Arb", 1320, 2640, 14895, 7185);
+    Visu_ARB = new VisuPlot(Frame_Arb);
+    Visu_ARB->setObjectName(QStringLiteral("Visu_ARB"));
+    Visu_ARB->Plage_X(0, 75);
+    place(Visu_ARB, 120, 240, 14535, 6115);
+
+    // Lies on the window itself, under the areas that cover it: it holds the frame's
+    // symbol string for the program, not for the user, so it never takes the focus.
+    TrameDR = boiteTexte(client, QStringLiteral("TrameDR"), 240, 2880, 10575, 285, true);
+    Couleur_Texte(TrameDR, Rouge);
+    TrameDR->setFocusPolicy(Qt::NoFocus);
+    TrameDR->lower();
+
+    // Captions that this system's fonts draw wider than their design boxes get the
+    // room they need (for every caption the program gives them); none of them has a
+    // neighbour on its right close enough to overlap.
+    for (QLabel* l : {Labe1, Label2, Label1, Label7, Label5, Label11}) elargitAuTexte(l, l->text());
+    elargitAuTexte(Check1, Check1->text(), {QStringLiteral("Etendue")});
+    elargitAuTexte(Check3, Check3->text(), {QStringLiteral("High speed")});
+    elargitAuTexte(CheckFD, CheckFD->text(), {QStringLiteral("CAN FD")});
+    for (QCheckBox* c : {CheckBRS, CheckESI}) elargitAuTexte(c, c->text());
+    elargitAuTexte(Check2, Check2->text(), {requete()});
+    for (QLabel* l : {Pref_Legende, Pref_TB, Pref_TS, Pref_Em, Pref_Rec, Pref_Bus}) {
+        QString off = l->text();
+        off.replace(QStringLiteral(" ON"), QStringLiteral(" OFF"));
+        elargitAuTexte(l, l->text(), {off});
+    }
+}
+
+// Node entry: a third of the window's controls (four tables, three more hexadecimal
+// boxes), which frame simulation never shows. They are made the first time they are
+// needed, so that the window shows sooner.
+void Form1::Cree_Zone_Arbitrage() {
+    if (Frame_Iden.existe()) return;
+    QWidget* client = centralWidget();
+
+    // ---- Node entry -------------------------------------------------------------------
     Frame_Iden = cadre(client, "Frame_Iden", 3480, 3240, 14895, 3735);
-    f = Frame_Iden;
+    QWidget* f = Frame_Iden;
     Label9 = etiquette(f, QStringLiteral("Label9"), QStringLiteral("Identifiants à émettre"), 960, 240, 1695,
                        375, true);
     const int hautLabel[3] = {540, 1380, 2220};
@@ -285,36 +332,15 @@ void Form1::Cree_Controles() {
     BP_RAZ->setObjectName(QStringLiteral("BP_RAZ"));
     place(BP_RAZ, 1080, 3000, 1935, 375);
 
-    // ---- Arbitration plot ----------------------------------------------------------
-    Frame_Arb = cadre(client, "Frame_Arb", 1320, 2640, 14895, 7185);
-    Visu_ARB = new VisuPlot(Frame_Arb);
-    Visu_ARB->setObjectName(QStringLiteral("Visu_ARB"));
-    Visu_ARB->Plage_X(0, 75);
-    place(Visu_ARB, 120, 240, 14535, 6115);
-
-    // Lies on the window itself, under the areas that cover it: it holds the frame's
-    // symbol string for the program, not for the user, so it never takes the focus.
-    TrameDR = boiteTexte(client, QStringLiteral("TrameDR"), 240, 2880, 10575, 285, true);
-    Couleur_Texte(TrameDR, Rouge);
-    TrameDR->setFocusPolicy(Qt::NoFocus);
-    TrameDR->lower();
-
-    // Captions that this system's fonts draw wider than their design boxes get the
-    // room they need (for every caption the program gives them); none of them has a
-    // neighbour on its right close enough to overlap.
-    for (QLabel* l : {Labe1, Label2, Label1, Label7, Label5, Label11, Label9}) elargitAuTexte(l, l->text());
-    elargitAuTexte(Check1, Check1->text(), {QStringLiteral("Etendue")});
-    elargitAuTexte(Check3, Check3->text(), {QStringLiteral("High speed")});
-    elargitAuTexte(CheckFD, CheckFD->text(), {QStringLiteral("CAN FD")});
-    for (QCheckBox* c : {CheckBRS, CheckESI}) elargitAuTexte(c, c->text());
-    const QString requete = QStringLiteral("Trame de requête. RTR récessif");
-    for (QCheckBox* c : {Check2, CheckN[0], CheckN[1], CheckN[2]}) elargitAuTexte(c, c->text(), {requete});
-    for (QLabel* l : {Pref_Legende, Pref_TB, Pref_TS, Pref_Em, Pref_Rec, Pref_Bus}) {
-        QString off = l->text();
-        off.replace(QStringLiteral(" ON"), QStringLiteral(" OFF"));
-        elargitAuTexte(l, l->text(), {off});
-    }
+    elargitAuTexte(Label9, Label9->text());
+    for (QCheckBox* c : CheckN) elargitAuTexte(c, c->text(), {requete()});
     elargitAuTexte(BP_RAZ, BP_RAZ->text());
+
+    // Hidden until arbitration mode shows it, under the plot area, which overlaps it by
+    // a line.
+    Frame_Iden->hide();
+    Frame_Iden->stackUnder(Frame_Arb);
+    Connecte_Noeuds();
 }
 
 } // namespace varnel

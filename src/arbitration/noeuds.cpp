@@ -57,13 +57,17 @@ void Prepare_Grille(QTableWidget* grille) {
 } // namespace
 
 void Form1::Connecte_Arbitrage() {
+    for (int k = 0; k < 4; ++k) Connecte_Menu(Masq[k], [this, k] { Masq_Click(k); });
+}
+
+// The controls of the arbitration area, when the window creates it.
+void Form1::Connecte_Noeuds() {
     for (int k = 0; k < 3; ++k) {
         Noeud[k]->setGestionTouche([this, k](int& code) { Noeud_KeyPress(k, code); });
         connect(Noeud[k], &QLineEdit::textChanged, this, [this, k] { Noeud_Change(k); });
         connect(CheckN[k], &QCheckBox::toggled, this, [this, k] { CheckN_Click(k); });
     }
     connect(BP_RAZ, &QPushButton::clicked, this, [this] { BP_RAZ_Click(); });
-    for (int k = 0; k < 4; ++k) Connecte_Menu(Masq[k], [this, k] { Masq_Click(k); });
 }
 
 QTableWidgetItem* Form1::Cellule(QTableWidget* grille, int ligne, int colonne) {

@@ -1,9 +1,13 @@
 // varnel-trame: reads a frame from the command line, prints what the window shows
 // for it and optionally writes it as a VCD chronogram.
 #include <algorithm>
+#include <cerrno>
+#include <fcntl.h>
 #include <getopt.h>
 #include <optional>
+#include <unistd.h>
 
+#include "cli/journal.h"
 #include "cli/varnel_trame.h"
 #include "frame/bus_erreurs.h"
 #include "frame/trame.h"
@@ -33,6 +37,8 @@ struct Options {
     std::optional<std::string> tentatives;
     std::optional<std::string> tec;
     std::optional<std::string> rec;
+    std::optional<std::string> journal;
+    bool csv = false;
     std::vector<std::string> positionnels;
 };
 
@@ -61,8 +67,10 @@ const Definition Definitions[] = {
     {"brs", 0, nullptr, "avec --fd : BRS récessif, phase de données au débit rapide", &Options::brs, nullptr},
     {"esi", 0, nullptr, "avec --fd : ESI récessif, émetteur en erreur passive", &Options::esi, nullptr},
     {"vcd", 0, "FICHIER", "écrit aussi la trame en VCD (chronogramme)", nullptr, &Options::vcd},
-    {"debit", 0, "N", "débit (nominal) en bit/s du VCD (par défaut 500000)", nullptr, &Options::debit},
-    {"debit-donnees", 0, "N", "avec --fd : débit en bit/s de la phase de données (par défaut 2000000)",
+    {"debit", 0, "N", "débit (nominal) en bit/s de la durée, du VCD et du journal (par défaut 500000)",
+     nullptr, &Options::debit},
+    {"debit-donnees", 0, "N",
+     "avec une trame CAN FD ou --journal : débit en bit/s de la phase de données (par défaut 2000000)",
      nullptr, &Options::debitDonnees},
     {"erreur", 0, "SPEC",
      "rejoue la trame sur un bus de trois nœuds, perturbée : bus:N, emetteur:N, recepteur:N (bit N lu "
@@ -74,6 +82,15 @@ const Definition Definitions[] = {
      &Options::tec},
     {"rec", 0, "N", "avec --erreur : REC de départ des récepteurs, 0 à 255 (par défaut 0)", nullptr,
      &Options::rec},
+    {"journal", 0, "FICHIER",
+     "lit un journal de candump -L (- : l'entrée standard) : trames, bits, période et part du bus de chaque "
+     "identifiant, charge du bus",
+     nullptr, &Options::journal},
+    {"csv", 0, nullptr,
+     "avec --journal : une ligne par trame (horodatage;interface;identifiant;format;dlc;bits;duree_us) au "
+     "lieu "
+     "du tableau",
+     &Options::csv, nullptr},
     {"help", 'h', nullptr, "affiche cette aide", &Options::aide, nullptr},
 };
 
@@ -190,6 +207,7 @@ Options Lit_Options(const std::vector<std::string>& arguments) {
 
 // The options that only make sense together.
 void Verifie_Combinaisons(const Options& o) {
+    if (o.csv && !o.journal) throw Refus{"l'option --csv ne s'emploie qu'avec --journal"};
     if (!o.fd) {
         const char* seule = o.brs ? "--brs" : o.esi ? "--esi" : o.debitDonnees ? "--debit-donnees" : nullptr;
         if (seule) throw Refus{"l'option " + std::string(seule) + " ne s'emploie qu'avec --fd"};
@@ -361,6 +379,83 @@ Resultat FD(const Options& o, const RegleIdentifiant& regle, const std::vector<s
             Construit_Trame_FD(s).Bits};
 }
 
+// A frame written as candump writes it (the one argument with a "#"), turned into the
+// options and arguments that say the same; the checks of those then apply as usual.
+Options Depuis_Candump(Options o) {
+    const auto diese = std::find_if(o.positionnels.begin(), o.positionnels.end(),
+                                    [](const std::string& a) { return a.find('#') != std::string::npos; });
+    if (diese == o.positionnels.end()) return o;
+    const std::string texte = *diese;
+    if (o.positionnels.size() > 1)
+        throw Refus{"la trame candump " + Cite(texte) +
+                    " s'écrit seule, sans identifiant ni octets à côté: " +
+                    Cite(o.positionnels[diese == o.positionnels.begin() ? 1 : 0]) + " en trop"};
+    const std::pair<bool, const char*> deja[] = {{o.etendue, "-e"},         {o.requete, "-r"},
+                                                 {o.dlc.has_value(), "-d"}, {o.fd, "--fd"},
+                                                 {o.brs, "--brs"},          {o.esi, "--esi"}};
+    for (const auto& [donnee, nom] : deja)
+        if (donnee)
+            throw Refus{"la trame candump " + Cite(texte) +
+                        " dit déjà son format, son type, son DLC et ses octets: " + nom +
+                        " ne s'emploie pas avec elle"};
+    TrameCandump t;
+    const std::string raison = Lit_Trame_Candump(texte, t);
+    if (!raison.empty()) throw Refus{"la trame candump " + Cite(texte) + " ne se lit pas: " + raison};
+    if (t.esi && o.erreur)
+        throw Refus{"avec --erreur, l'ESI suit l'état de l'émetteur: la trame candump " + Cite(texte) +
+                    " ne peut pas porter le drapeau ESI (--tec 128 donne un émetteur passif)"};
+    o.etendue = t.etendue;
+    o.requete = t.requete;
+    o.fd = t.fd;
+    o.brs = t.brs;
+    o.esi = t.esi;
+    if (t.requete) o.dlc = std::to_string(t.dlc);
+    o.positionnels = {Identifiant_Candump(t)};
+    const char* const chiffres = "0123456789ABCDEF";
+    for (size_t k = 0; k < t.longueur; ++k)
+        o.positionnels.push_back({chiffres[t.donnees[k] >> 4], chiffres[t.donnees[k] & 15]});
+    return o;
+}
+
+// The seventh line: every bit time of the frame and the intermission after it, and how long
+// they last at the nominal rate (and the data rate for a data phase).
+std::string Ligne_Duree(const Transmission& bits, uint32_t debit, uint32_t debitDonnees) {
+    const Quarts q = Duree(bits, Intermission);
+    return "Durée: " + std::to_string(bits.size() + Intermission) + " bits (intermission comprise), " +
+           Texte_Microsecondes(Nanosecondes(q, debit, debitDonnees)) + " µs à " + std::to_string(debit) +
+           (q.rapides ? " / " + std::to_string(debitDonnees) : "") + " bit/s\n";
+}
+
+// --journal: the log read and its figures; every option that describes a frame is refused
+// with it, the log describing its own.
+int Journal(const Options& o, uint32_t debit, uint32_t debitDonnees, std::ostream& sortie,
+            std::ostream& erreurs) {
+    if (!o.positionnels.empty())
+        throw Refus{"--journal lit ses trames dans le journal: " + Cite(o.positionnels[0]) + " en trop"};
+    const std::pair<bool, const char*> sansObjet[] = {{o.etendue, "-e"},
+                                                      {o.requete, "-r"},
+                                                      {o.dlc.has_value(), "-d"},
+                                                      {o.fd, "--fd"},
+                                                      {o.brs, "--brs"},
+                                                      {o.esi, "--esi"},
+                                                      {o.vcd.has_value(), "--vcd"},
+                                                      {o.erreur.has_value(), "--erreur"}};
+    for (const auto& [donnee, nom] : sansObjet)
+        if (donnee) throw Refus{std::string("l'option ") + nom + " ne s'emploie pas avec --journal"};
+    OptionsJournal j{debit, debitDonnees, o.csv, "l'entrée standard", Prefixe};
+    int fd = 0;
+    if (*o.journal != "-") {
+        j.nom = "le journal " + Cite(*o.journal);
+        fd = open(o.journal->c_str(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0)
+            throw Refus{"impossible d'ouvrir " + j.nom + ": " +
+                        (errno == ENOENT ? "fichier inexistant" : Raison_Systeme(errno))};
+    }
+    const int statut = Analyse_Journal(fd, j, sortie, erreurs);
+    if (fd != 0) close(fd);
+    return statut;
+}
+
 } // namespace
 
 std::string Usage_Varnel_Trame() {
@@ -375,34 +470,41 @@ std::string Usage_Varnel_Trame() {
         options += std::string("  ") + (d.lettre ? std::string{'-', d.lettre, ','} : "   ") + " " +
                    gauche(d) + std::string(largeur + 2 - gauche(d).size(), ' ') + d.aide + "\n";
     return "Usage: varnel-trame [options] IDENTIFIANT [OCTET ...]\n"
-           "Affiche la trame CAN brute, son CRC, la trame stuffée et ses symboles.\n"
+           "       varnel-trame [options] TRAME      (écrite comme candump : 123#01FF, 123#R3, 123##1AABB)\n"
+           "       varnel-trame --journal FICHIER [--csv] [--debit N] [--debit-donnees N]\n"
+           "Affiche la trame CAN brute, son CRC, la trame stuffée, ses symboles et sa durée ;\n"
+           "ou, pour un journal de candump, la charge du bus.\n"
            "\n" +
            options +
            "\n"
            "Identifiant standard : 3 chiffres hexadécimaux (000 à 7EF) ; octets : 2 chiffres "
            "chacun.\n"
-           "Exemple : varnel-trame -d 2 123 01 FF\n";
+           "Exemples : varnel-trame -d 2 123 01 FF ; varnel-trame 123#01FF ; varnel-trame --journal "
+           "can.log\n";
 }
 
 int Varnel_Trame(const std::vector<std::string>& arguments, std::ostream& sortie, std::ostream& erreurs) {
     try {
-        const Options o = Lit_Options(arguments);
+        Options o = Lit_Options(arguments);
         if (o.aide) {
             sortie << Usage_Varnel_Trame();
             return SortieOk;
         }
+        if (!o.journal) o = Depuis_Candump(std::move(o));
         Verifie_Combinaisons(o);
+        const uint32_t debit = Lit_Debit(o.debit, DebitParDefaut, "le débit");
+        const uint32_t debitDonnees =
+            Lit_Debit(o.debitDonnees, DebitDonneesParDefaut, "le débit des données");
+        if ((o.brs || o.journal) && debitDonnees < debit)
+            throw Refus{"le débit des données (" + std::to_string(debitDonnees) +
+                        " bit/s) doit être au moins le débit nominal (" + std::to_string(debit) + " bit/s)"};
+        if (o.journal) return Journal(o, debit, debitDonnees, sortie, erreurs);
         const RegleIdentifiant regle = Lit_Identifiant(o);
         const std::vector<std::string> octets = Lit_Octets(o);
         const std::optional<Essai> essai = Lit_Essai(o);
         const bool passif = essai && Etat_Selon(essai->conditions.tec, 0) == EtatErreur::Passif;
         Resultat r = o.fd ? FD(o, regle, octets, o.esi || passif) : Classique(o, regle, octets);
-        const uint32_t debit = Lit_Debit(o.debit, DebitParDefaut, "le débit");
-        const uint32_t debitDonnees =
-            Lit_Debit(o.debitDonnees, DebitDonneesParDefaut, "le débit des données");
-        if (o.brs && debitDonnees < debit)
-            throw Refus{"le débit des données (" + std::to_string(debitDonnees) +
-                        " bit/s) doit être au moins le débit nominal (" + std::to_string(debit) + " bit/s)"};
+        r.lignes += Ligne_Duree(r.bits, debit, debitDonnees);
 
         if (essai) {
             // The run replaces the frame in the VCD.

@@ -14,11 +14,13 @@ namespace varnel {
 
 // Exit statuses of the tool.
 inline constexpr int SortieOk = 0;
+inline constexpr int SortieLignesIgnorees = 1; // --journal: some lines did not read
 inline constexpr int SortieErreur = 2;
 
-// Runs the tool with the arguments that follow the program name. The six result
-// lines (or the usage) go to `sortie`; a refusal is one line on `erreurs`, starting
-// with "varnel-trame: ", and nothing at all is written to `sortie`.
+// Runs the tool with the arguments that follow the program name. The result lines (or
+// the usage, or the figures of a log) go to `sortie`; a refusal is one line on `erreurs`,
+// starting with "varnel-trame: ", and nothing at all is written to `sortie`. With
+// --journal, each line of the log that does not read is told on `erreurs`.
 int Varnel_Trame(const std::vector<std::string>& arguments, std::ostream& sortie, std::ostream& erreurs);
 
 // The usage text printed by --help.
@@ -53,5 +55,8 @@ std::string Lignes_Deroulement(const Deroulement& d);
 // at the end, so that a failure never leaves a partial file. Returns an empty text on
 // success, else the reason in French.
 std::string Ecrit_Fichier(const std::string& chemin, const std::string& contenu);
+
+// The reason for an error number (errno), in French.
+std::string Raison_Systeme(int numero);
 
 } // namespace varnel

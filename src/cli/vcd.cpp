@@ -62,15 +62,14 @@ std::string Texte_VCD(const Transmission& bits, uint32_t debit, uint32_t debitDo
     // there is no data phase: then each edge is rounded to the nearest unit.
     const uint64_t unites = Unites_VCD(bits, debit, debitDonnees);
     const uint64_t quartDonnees = unites / (4ull * debitDonnees);
-    uint64_t nominaux = 0, rapides = 0;
+    Quarts q; // from the start to the end of the bits gone by
     auto avance = [&](size_t i) {
-        const bool avant = i + 1 < b.size() && b[i + 1].rapide, apres = i > 0 && b[i - 1].rapide;
-        const uint64_t q = b[i].rapide ? 0 : avant ? 3 : apres ? 1 : 4;
-        nominaux += q;
-        rapides += 4 - q;
+        const int n =
+            Quarts_Nominaux(i > 0 && b[i - 1].rapide, b[i].rapide, i + 1 < b.size() && b[i + 1].rapide);
+        q += {static_cast<uint64_t>(n), static_cast<uint64_t>(4 - n)};
     };
     auto instant = [&] {
-        return (nominaux * unites + 2ull * debit) / (4ull * debit) + rapides * quartDonnees;
+        return (q.nominaux * unites + 2ull * debit) / (4ull * debit) + q.rapides * quartDonnees;
     };
 
     std::string v;
@@ -100,9 +99,7 @@ std::string Texte_VCD(const Transmission& bits, uint32_t debit, uint32_t debitDo
     return v;
 }
 
-namespace {
-
-std::string Raison(int numero) {
+std::string Raison_Systeme(int numero) {
     switch (numero) {
     case ENOENT:
     case ENOTDIR: return "dossier inexistant";
@@ -115,13 +112,11 @@ std::string Raison(int numero) {
     }
 }
 
-} // namespace
-
 std::string Ecrit_Fichier(const std::string& chemin, const std::string& contenu) {
     if (chemin.empty()) return "nom de fichier vide";
     std::string temporaire = chemin + ".XXXXXX";
     const int fd = mkstemp(temporaire.data());
-    if (fd < 0) return Raison(errno);
+    if (fd < 0) return Raison_Systeme(errno);
 
     // mkstemp creates the file private; give it the usual permissions of a new file.
     const mode_t masque = umask(0);
@@ -142,7 +137,7 @@ std::string Ecrit_Fichier(const std::string& chemin, const std::string& contenu)
     if (erreur == 0 && std::rename(temporaire.c_str(), chemin.c_str()) != 0) erreur = errno;
     if (erreur != 0) {
         unlink(temporaire.c_str());
-        return Raison(erreur);
+        return Raison_Systeme(erreur);
     }
     return {};
 }

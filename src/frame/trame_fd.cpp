@@ -4,6 +4,9 @@
 
 #include "frame/trame_fd.h"
 
+#include "frame/crc.h"
+#include "frame/suite_bits.h"
+
 namespace varnel {
 
 namespace {
@@ -36,21 +39,6 @@ bool Identifiant_Valide(const std::string& id) {
     if (id.size() == 11) return Binaire_Pur(id, 0, 11);
     return id.size() == 33 && Binaire_Pur(id, 0, 11) && id.compare(11, 4, " 11 ") == 0 &&
            Binaire_Pur(id, 15, 18);
-}
-
-// The ISO CAN FD CRC of `bits`: CRC-17 (polynomial 0x1685B) or CRC-21 (0x102899), the
-// register starting at 1 followed by zeros.
-uint32_t CRC_FD(const std::string& bits, bool crc21) {
-    const int n = crc21 ? 21 : 17;
-    const uint32_t polynome = crc21 ? 0x102899 : 0x1685B;
-    const uint32_t masque = (1u << n) - 1;
-    uint32_t reg = 1u << (n - 1);
-    for (char c : bits) {
-        const bool suivant = (c == '1') != (((reg >> (n - 1)) & 1) != 0);
-        reg = (reg << 1) & masque;
-        if (suivant) reg ^= polynome;
-    }
-    return reg;
 }
 
 // The bits on the bus from SOF to the last CRC bit with one symbol each, as they are sent.
@@ -122,20 +110,21 @@ TrameFD Construit_Trame_FD(const SaisieFD& s) {
 
     // Dynamic stuffing: after five equal bits, their complement, which starts the next
     // run. Not after the last bit before the CRC field: there the first fixed stuff bit
-    // takes its place, and it is not counted.
+    // takes its place, and it is not counted. The CRC takes every bit sent, stuff bits
+    // included.
     Emission e;
     e.bits.reserve(bits + bits / 4 + 7);
     e.symboles.reserve(bits + bits / 4 + 7);
-    char precedent = 0;
-    int egaux = 0;
+    const CodeCRC& code = crc21 ? CRC21 : CRC17;
+    uint32_t reg = code.Initial();
+    Stuffing regle;
     for (size_t i = 0; i < brut.size(); ++i) {
-        egaux = brut[i] == precedent ? egaux + 1 : 1;
-        precedent = brut[i];
         e.Ajoute(brut[i], 'D', 'r');
-        if (egaux == 5 && i + 1 < brut.size()) {
-            precedent = Inverse(precedent);
-            e.Ajoute(precedent, 's', 'S');
-            egaux = 1;
+        reg = code.Ajoute_Bit(reg, brut[i] == '1');
+        if (regle.Bit(brut[i] == '1') && i + 1 < brut.size()) {
+            const bool stuff = regle.Dernier(); // the rule already counts the stuff bit as sent
+            e.Ajoute(stuff ? '1' : '0', 's', 'S');
+            reg = code.Ajoute_Bit(reg, stuff);
             ++r.Nb_Stuff;
         }
     }
@@ -146,7 +135,7 @@ TrameFD Construit_Trame_FD(const SaisieFD& s) {
     const uint32_t compte = Gray[r.Nb_Stuff % 8];
     const uint32_t parite = ((compte >> 2) ^ (compte >> 1) ^ compte) & 1;
     const std::string bitsCompte = Binaire(compte << 1 | parite, 4);
-    r.Reg_CRC = CRC_FD(e.bits + bitsCompte, crc21);
+    r.Reg_CRC = code.Ajoute_Bits(reg, compte << 1 | parite, 4);
     const std::string bitsCRC = Binaire(r.Reg_CRC, largeurCRC);
     for (int i = 0; i < 3; ++i) bit(bitsCompte[i], Champ::CompteStuff, "SC" + std::to_string(2 - i));
     bit(bitsCompte[3], Champ::CompteStuff, "P");

@@ -111,6 +111,36 @@ Transmission Assemble_Transmission(const std::string& emis, const std::string& s
     return tr;
 }
 
+Quarts Duree(const Transmission& t, int intermission) {
+    Quarts q;
+    for (size_t i = 0; i < t.size(); ++i) {
+        auto rapide = [&t](size_t k) { return k < t.size() && t[k].phase == Phase::Donnees; };
+        const int n = Quarts_Nominaux(i > 0 && rapide(i - 1), rapide(i), rapide(i + 1));
+        q.nominaux += static_cast<uint64_t>(n);
+        q.rapides += static_cast<uint64_t>(4 - n);
+    }
+    q.nominaux += 4 * static_cast<uint64_t>(intermission);
+    return q;
+}
+
+Quarts Duree_Phases(int avant, int donnees, int apres) {
+    if (donnees <= 0) return {4 * static_cast<uint64_t>(avant + apres), 0};
+    // The bits that border the data phase share their time between the two rates.
+    const int premier = Quarts_Nominaux(false, false, true), dernier = Quarts_Nominaux(true, false, false);
+    return {4 * static_cast<uint64_t>(avant - 1 + apres - 1) + static_cast<uint64_t>(premier + dernier),
+            4 * static_cast<uint64_t>(donnees) + static_cast<uint64_t>(8 - premier - dernier)};
+}
+
+uint64_t Nanosecondes(const Quarts& q, uint32_t debit, uint32_t debitDonnees) {
+    // nominaux / (4 debit) + rapides / (4 debitDonnees) seconds, on one denominator.
+    __extension__ typedef unsigned __int128 Grand;
+    if ((q.nominaux && !debit) || (q.rapides && !debitDonnees)) return 0;
+    const Grand d = debit ? debit : 1, dd = debitDonnees ? debitDonnees : 1;
+    const Grand numerateur = (q.nominaux * dd + q.rapides * d) * 1000000000u;
+    const Grand denominateur = 4 * d * dd;
+    return static_cast<uint64_t>((2 * numerateur + denominateur) / (2 * denominateur));
+}
+
 Transmission Transmission_Classique(const Trame& t) {
     const bool etendue = t.Bits_ID.size() > 11;
     const int entete = etendue ? 39 : 19;

@@ -99,6 +99,39 @@ struct Position {
 Transmission Assemble_Transmission(const std::string& emis, const std::string& symboles,
                                    const std::vector<Position>& positions);
 
+// The recessive bits after a frame's last end-of-frame bit before the next frame may start.
+inline constexpr int Intermission = 3;
+
+// How long bit times last, in quarters of a bit at each rate. A CAN FD frame with BRS
+// switches to the data rate at the sample point (75 %) of BRS, the last bit before its data
+// phase, and back at the sample point of the CRC delimiter, the first bit after it: BRS
+// lasts three nominal quarters and one fast one, the CRC delimiter three fast quarters and
+// one nominal. The VCD writer, the frame durations and the bus load all count this way.
+struct Quarts {
+    uint64_t nominaux = 0; // quarters of a bit at the nominal rate
+    uint64_t rapides = 0;  // quarters of a bit at the data rate
+    Quarts& operator+=(const Quarts& q) {
+        nominaux += q.nominaux;
+        rapides += q.rapides;
+        return *this;
+    }
+};
+
+// The quarters of one bit time run at the nominal rate, from the phase of the bit and of
+// its two neighbours (the rest at the data rate).
+inline int Quarts_Nominaux(bool precedentRapide, bool rapide, bool suivantRapide) {
+    return rapide ? 0 : suivantRapide ? 3 : precedentRapide ? 1 : 4;
+}
+
+// The bit times of `t`, with `intermission` nominal bits after them (the bus around them
+// at the nominal rate).
+Quarts Duree(const Transmission& t, int intermission = 0);
+// A frame as `avant` bits at the nominal rate, `donnees` of a data phase, `apres` nominal.
+Quarts Duree_Phases(int avant, int donnees, int apres);
+// The time of `q` at `debit` (nominal) and `debitDonnees` bit/s, in nanoseconds rounded to
+// the nearest (half up); 0 when a rate it needs is 0.
+uint64_t Nanosecondes(const Quarts& q, uint32_t debit, uint32_t debitDonnees);
+
 // One letter per bit time as the transmitter sends it: "D" / "r" for a bit, "s" / "S"
 // for a dynamic stuff bit, "f" / "F" for a fixed stuff bit (dominant / recessive).
 std::string Symboles(const Transmission& t);

@@ -1,5 +1,6 @@
 #include "simulation/visu_plot.h"
 
+#include <QCoreApplication>
 #include <QMouseEvent>
 #include <QWheelEvent>
 
@@ -169,6 +170,14 @@ VisuPlot::VisuPlot(QWidget* parent) : QCustomPlot(parent) {
     }
     Plage_X(minX_, maxX_);
     Plage_Y(minY_, maxY_);
+    // Nothing is drawn on the overlay layer: drawn into the buffer of the layers under
+    // it, it needs no picture of its own, which every replot cleared (the size of the
+    // plot in memory, about a quarter of what the window touches at start-up).
+    layer(QStringLiteral("overlay"))->setMode(QCPLayer::lmLogical);
+    // QCustomPlot queues a replot when it is made. A plot is replotted when it is first
+    // shown (its first resize), and the queued replot would then draw it all a second
+    // time: it is dropped, and the requests made before the plot is shown add none.
+    QCoreApplication::removePostedEvents(this, QEvent::MetaCall);
 }
 
 VisuPlot::~VisuPlot() {

@@ -240,5 +240,35 @@ TEST_F(Arbitrage, LeavingAndReenteringTheMode) {
                 pf.messages.empty());
 }
 
+// The window starts without the node entry area of arbitration; whatever needs it
+// first makes it, hidden, once, with its controls connected.
+TEST(ZoneArbitrage, MadeOnFirstUseOnlyOnce) {
+    PlateformeFactice pf;
+    const char* const noms[] = {"Frame_Iden", "Label12", "Noeud1", "CheckN3", "GridN2", "GridBus", "BP_RAZ"};
+    const auto presents = [&](const Form1& f) {
+        int n = 0;
+        for (const char* nom : noms) n += int(f.findChildren<QWidget*>(nom).size());
+        return n;
+    };
+    const std::function<void(Form1&)> premiers[] = {
+        [](Form1& f) { f.Simulation_arbitrage->trigger(); },
+        [](Form1& f) { f.Simulation_trame->trigger(); }, // resets the area
+        [](Form1& f) { EXPECT_EQ(f.GridBus->columnCount(), 13); },
+    };
+    for (const auto& premier : premiers) {
+        Form1 f(pf);
+        f.show();
+        EXPECT_EQ(presents(f), 0);
+        premier(f);
+        EXPECT_EQ(presents(f), int(std::size(noms)));
+        EXPECT_TRUE(f.Frame_Iden->isHidden() == f.Mode_Trame && f.Frame_Arb->isHidden() == f.Mode_Trame);
+        const int widgets = int(f.findChildren<QWidget*>().size());
+        f.Simulation_arbitrage->trigger();
+        QTest::keyClicks(f.Noeud[0], "123");
+        EXPECT_TRUE(!f.Frame_Iden->isHidden() && f.findChildren<QWidget*>().size() == widgets &&
+                    f.GridN[0]->item(1, 1)->text() == "D");
+    }
+}
+
 } // namespace
 } // namespace varnel

@@ -9,22 +9,23 @@
 // The reference's two examples, whole: the lone transmitter nobody acknowledges, and receiver 1
 // reading a data bit inverted (a CRC error only it finds).
 TEST(Erreurs, ExemplesDeReference) {
-    const std::string six =
+    const std::string sept =
         "Trame brute: 0 00100100011 0 000010 00010001 00100010 000010010110111 11 1111111\n"
         "Nb bits: 59\n"
         "CRC: 4B7\n"
         "Trame stuffée: 0001001000110000011000010001001000100000110010110111111111111\n"
         "Nb bits stuffée: 61\n"
-        "Symboles: DDDrDDrDDDrrDDDDDSrDDDDrDDDrDDrDDDrDDDDDSrDDrDrrDrrrrrrrrrrrrr\n";
+        "Symboles: DDDrDDrDDDrrDDDDDSrDDDDrDDDrDDrDDDrDDDDDSrDDrDrrDrrrrrrrrrrrrr\n"
+        "Durée: 65 bits (intermission comprise), 130 µs à 500000 bit/s\n"; // 52 + 10 + 3 bits of 2 µs
     const std::string trame = "00010010001100000110000100010010001000001100101101111";
     EXPECT_EQ(Lance({"--erreur", "ack", "--tentatives", "1", "-d", "2", "123", "11", "22"}),
-              six + "Erreur: erreur d'acquittement, émetteur, drapeau au bit 54\n" + "Bus: " + trame +
+              sept + "Erreur: erreur d'acquittement, émetteur, drapeau au bit 54\n" + "Bus: " + trame +
                   "100000011111111111\n" + "Emetteur: " + trame + "100000011111111111\n" + "Récepteur 1: " +
                   std::string(71, '1') + "\n" + "Récepteur 2: " + std::string(71, '1') + "\n" +
                   "Compteurs: TEC 8, REC1 0, REC2 0\n"
                   "Etats: émetteur actif, récepteur 1 actif, récepteur 2 actif\n0\n");
     EXPECT_EQ(Lance({"--erreur=recepteur:24", "--tentatives=1", "123", "11", "22"}),
-              six +
+              sept +
                   "Erreur: erreur de CRC, récepteur 1, drapeau au bit 55\n"
                   "Erreur: erreur de forme, émetteur, drapeau au bit 56\n"
                   "Erreur: erreur de forme, récepteur 2, drapeau au bit 56\n" +

@@ -98,8 +98,8 @@ QStringList Cli(const SaisieFD_& s) {
     QProcess p;
     p.start(VARNEL_BUILD_DIR "/varnel-trame", args);
     p.waitForFinished();
-    QStringList t;
-    for (const QString& ligne : QString::fromUtf8(p.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts))
+    QStringList t; // the six texts the window shows too, not the duration line
+    for (const QString& ligne : QString::fromUtf8(p.readAllStandardOutput()).split('\n').mid(0, 6))
         t << ligne.mid(ligne.indexOf(": ") + 2);
     return t;
 }

@@ -14,6 +14,8 @@
 #include "frame/longueur_trame.h"
 #include "frame/suite_bits.h"
 #include "frame/trame.h"
+#include "frame/trame_fd.h"
+#include "frame/transmission.h"
 
 using namespace varnel;
 
@@ -310,4 +312,45 @@ TEST(CRC, TableContreRegistreBitParBit) {
         for (char c : bits) reg = CRC17.Ajoute_Bits(reg, c == '1', 1);
         EXPECT_EQ(reg, crc);
     }
+}
+
+// The length of an FD frame from its numbers equals the frame the window's FD engine sends,
+// for thousands of random frames of every DLC, stuff-heavy ones and those whose data end
+// on five equal bits among them; and the time of its bit times, cut where the data phase
+// starts and ends, equals the time of the engine's bit times with the intermission.
+TEST(Equivalence, LongueurFDContreLaTrameFD) {
+    Hasard h(1507);
+    int exceptions = 0;
+    for (int n = 0; n < 6000; ++n) {
+        TrameFDNombres f;
+        f.etendue = h.tire(2);
+        f.brs = h.tire(2);
+        f.esi = h.tire(2);
+        f.identifiant = h.valeur(f.etendue ? 29 : 11);
+        f.dlc = static_cast<uint8_t>(h.tire(16));
+        const bool lourd = h.tire(3) == 0;
+        for (uint8_t& o : f.donnees) o = static_cast<uint8_t>(lourd ? h.valeur(8) & 0x0F : h.valeur(8));
+        SaisieFD s{Bits_Identifiant(f.identifiant, f.etendue), f.brs, f.esi, f.dlc, {}};
+        s.Octets.assign(f.donnees.begin(), f.donnees.begin() + Longueur_FD(f.dlc));
+        const TrameFD t = Construit_Trame_FD(s);
+        const LongueurFD l = Longueur_Stuffee_FD(f);
+        ASSERT_EQ(l.bits, static_cast<int>(t.Bits.size()) - 10) << t.Trame_Bin;
+        ASSERT_EQ(l.stuff, t.Nb_Stuff) << t.Trame_Bin;
+        int avant = 0;
+        while (t.Bits[static_cast<size_t>(avant)].champ != Champ::BRS ||
+               Est_Stuff(t.Bits[static_cast<size_t>(avant)].genre))
+            ++avant;
+        ASSERT_EQ(l.avantDonnees, avant + 1) << t.Trame_Bin;
+        const Quarts attendu = Duree(t.Bits, 3),
+                     calcule = Duree_Phases(l.avantDonnees, f.brs ? l.bits - l.avantDonnees : 0,
+                                            13 + (f.brs ? 0 : l.bits - l.avantDonnees));
+        ASSERT_EQ(calcule.nominaux, attendu.nominaux);
+        ASSERT_EQ(calcule.rapides, attendu.rapides);
+        // The data (or DLC) ends a run of five equal bits: no stuff bit before the fixed one.
+        size_t fixe = 0, egaux = 1;
+        while (t.Bits[fixe].genre != Genre::StuffFixe) ++fixe;
+        while (egaux < fixe && t.Bits[fixe - 1 - egaux].emetteur == t.Bits[fixe - 1].emetteur) ++egaux;
+        exceptions += egaux >= 5;
+    }
+    EXPECT_GT(exceptions, 100);
 }

@@ -79,3 +79,28 @@ TEST(Transmission, TramesAuHasard) {
         ASSERT_EQ(Symboles(tr), t.TrameDR) << id;
     }
 }
+
+// Durations by hand: 48 bits at 500 kbit/s are 96 µs; a frame of 20 nominal bits, 30 of a
+// data phase and 13 nominal ones at 500 k / 2 M: BRS three nominal quarters and one fast,
+// the CRC delimiter one nominal quarter and three fast, so (19 + 12 + 0,75 + 0,25) µs * 2
+// and (30 + 0,25 + 0,75) / 2 µs; rates that do not divide a nanosecond round to the nearest.
+TEST(Transmission, Durees) {
+    const struct {
+        Quarts q;
+        uint32_t debit, donnees;
+        uint64_t ns;
+    } cas[] = {
+        {Duree_Phases(48, 0, 0), 500000, 2000000, 96000},
+        {Duree_Phases(20, 30, 13), 500000, 2000000, 64000 + 15500},
+        {Duree_Phases(20, 30, 13), 500000, 500000, 63 * 2000},
+        {Duree_Phases(1, 0, 0), 3000000, 0, 333},           // 333,33 ns
+        {Duree_Phases(2, 0, 0), 3000000, 0, 667},           // 666,67 ns
+        {{2, 0}, 1000000000, 0, 1},                         // half a nanosecond rounds up
+        {Duree_Phases(1, 1, 1), 1, 1000000000, 1000000002}, // 0,75 + 0,25 s, then 2 fast bits
+        {{4, 0}, 0, 1000, 0},
+    };
+    for (const auto& c : cas) EXPECT_EQ(Nanosecondes(c.q, c.debit, c.donnees), c.ns) << c.q.nominaux;
+    const Quarts q = Duree_Phases(20, 30, 13);
+    EXPECT_EQ(q.nominaux, 4u * 31 + 3 + 1);
+    EXPECT_EQ(q.rapides, 4u * 30 + 1 + 3);
+}

@@ -133,6 +133,8 @@ public:
         fenetre_ = std::make_unique<Form1>(plateforme_);
         fenetre_->show();
         fenetre_->activateWindow();
+        // The arbitration area is made on first use: made now, its boxes join the lists.
+        fenetre_->Cree_Zone_Arbitrage();
         boites_ = fenetre_->findChildren<BoiteHexa*>();
         for (BoiteHexa* b : boites_) saisies_.push_back(b);
         saisies_.push_back(fenetre_->DonneesFD);

@@ -77,6 +77,27 @@ TEST_F(VisuPlotTest, EachSegmentIsPaintedInItsEndPointColourAndOffset200Hides) {
     EXPECT_EQ(pixels(Rouge), 0);
 }
 
+// What is drawn before a plot is first shown is on screen once it is, and a later
+// drawing replaces it.
+TEST(VisuPlotAffiche, DrawingMadeBeforeTheFirstShowIsSeen) {
+    VisuPlot plot;
+    plot.resize(900, 440);
+    Courbe* c = plot.Ajoute_Courbe("c");
+    const auto rouges = [&] {
+        QCoreApplication::processEvents();
+        const QImage ecran = plot.grab().toImage(); // what the widget paints
+        int n = 0;
+        for (int y = 0; y < ecran.height(); ++y)
+            for (int x = 0; x < ecran.width(); ++x) n += ecran.pixelColor(x, y) == QColor(Qt::red);
+        return n;
+    };
+    for (double x : {0, 300}) c->Ajoute_Point(x, 50, Rouge);
+    plot.show();
+    EXPECT_GT(rouges(), 100);
+    c->Efface_Points();
+    EXPECT_EQ(rouges(), 0);
+}
+
 // A click lands on a text exactly where it is seen, horizontal or turned upright;
 // a hidden or out-of-range text is never hit.
 TEST_F(VisuPlotTest, HitTestMatchesWhereTextsArePainted) {

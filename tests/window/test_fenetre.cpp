@@ -6,6 +6,7 @@
 
 #include <QAbstractButton>
 #include <QAction>
+#include <QCheckBox>
 #include <QDialog>
 #include <QLabel>
 #include <QLineEdit>
@@ -83,6 +84,41 @@ TEST_F(Fenetre, DemarreEnModeTrame) {
     EXPECT_EQ(couleurs(), "000000 000000 000000" + suite + "Standard|Trame de données. RTR dominant");
     f->Check1->click(), f->Check2->click();
     EXPECT_EQ(couleurs(), "008000 008000 ff0000" + suite + "Etendue|Trame de requête. RTR récessif");
+}
+
+TEST_F(Fenetre, BandeauALaTailleOuIlEstDessine) { // 80 mm, without scaling at start-up
+    EXPECT_EQ(f->Picture2->pixmap().size(), QSize(Twips(4535), 74));
+}
+
+TEST_F(Fenetre, AucuneLegendeCoupee) { // for every caption the program gives a control
+    f->Cree_Zone_Arbitrage();
+    const QString requete = QString::fromUtf8("Trame de requête. RTR récessif");
+    const std::pair<QWidget*, QStringList> controles[] = {
+        {f->Labe1, {}},
+        {f->Label2, {}},
+        {f->Label1, {}},
+        {f->Label7, {}},
+        {f->Label5, {}},
+        {f->Label11, {}},
+        {f->Label9, {}},
+        {f->BP_RAZ, {}},
+        {f->Check1, {"Etendue"}},
+        {f->Check3, {"High speed"}},
+        {f->Check2, {requete}},
+        {f->CheckN[0], {requete}},
+        {f->CheckN[1], {requete}},
+        {f->CheckN[2], {requete}},
+        {f->Pref_Legende, {QString::fromUtf8("Légende ON")}},
+        {f->Pref_TB, {"Trame brute OFF"}},
+        {f->Pref_TS, {QString::fromUtf8("Trame stuffée OFF")}},
+        {f->Pref_Em, {"Emetteur OFF"}},
+        {f->Pref_Rec, {QString::fromUtf8("Récepteur OFF")}},
+        {f->Pref_Bus, {"Bus OFF"}}};
+    for (const auto& [controle, autres] : controles)
+        for (const QString& texte : QStringList{controle->property("text").toString()} + autres) {
+            controle->setProperty("text", texte);
+            EXPECT_LE(controle->sizeHint().width(), controle->width()) << texte.toStdString();
+        }
 }
 
 TEST_F(Fenetre, BarreDeMenus) {
