@@ -62,6 +62,14 @@ struct Banc {
         QTest::keyClicks(f->DonneesFD, QString(128, '0'));
         f->CheckBRS->click();
     }
+    // The longest run of a disturbed frame: the longest frame, whose transmitter reads a
+    // bit of its CRC inverted (a bit error near the end), the error frame, then the
+    // whole frame sent again.
+    void erreurPlusLongue() {
+        tramePlusLongue(true);
+        const int n = static_cast<int>(f->Trame_Emise().size());
+        f->Choisit_Perturbation({Perturbation::Sorte::Emetteur, n - 15});
+    }
     // One full repaint of a plot, as the event loop does it.
     static void repeint(VisuPlot* plot) {
         plot->replot(QCustomPlot::rpImmediateRefresh);
@@ -126,6 +134,25 @@ void InstantLongestFDFrame(benchmark::State& state) {
     }
 }
 BENCHMARK(InstantLongestFDFrame)->Unit(benchmark::kMicrosecond);
+
+void RepaintLongestErrorRun(benchmark::State& state) {
+    Banc b;
+    b.erreurPlusLongue();
+    b.f->Instantanne->trigger();
+    QCoreApplication::processEvents();
+    for (auto _ : state) Banc::repeint(b.f->Visu_CAN);
+}
+BENCHMARK(RepaintLongestErrorRun)->Unit(benchmark::kMicrosecond);
+
+void InstantLongestErrorRun(benchmark::State& state) {
+    Banc b;
+    b.erreurPlusLongue();
+    for (auto _ : state) {
+        b.f->Instantanne_Click();
+        QCoreApplication::processEvents();
+    }
+}
+BENCHMARK(InstantLongestErrorRun)->Unit(benchmark::kMicrosecond);
 
 void BlackAndWhiteLongestFrame(benchmark::State& state) {
     Banc b;
@@ -290,6 +317,8 @@ int main(int argc, char** argv) {
           "Instantanné, longest frame / repaint of that drawing");
     ratio("InstantLongestFDFrame", "RepaintLongestFDFrame",
           "Instantanné, longest CAN FD frame / repaint of that drawing");
+    ratio("InstantLongestErrorRun", "RepaintLongestErrorRun",
+          "Instantanné, longest error run / repaint of that drawing");
     ratio("BlackAndWhiteLongestFrame", "RepaintLongestFrame", "Noir et Blanc / repaint of that drawing");
     ratio("ModeSwitchRoundTrip", "RepaintLongestFrame",
           "arbitration mode and back / repaint of the longest drawing");

@@ -125,6 +125,8 @@ struct Atteints {
     int messages = 0;      // message boxes shown
     int trameFD = 0;       // a complete CAN FD frame with its stuffed form
     int dessinFD = 0;      // a CAN FD frame drawn to its end
+    int dessinErreur = 0;  // the run of a disturbed frame drawn to its end
+    int menuBit = 0;       // a right-click menu of a drawn bit shown
 };
 
 class Singe {
@@ -149,8 +151,13 @@ public:
     // Plays n events; returns an empty text, or what went wrong.
     QString joue(int n) {
         for (int i = 0; i < n; ++i, ++joues_) {
-            // Every question (clipboard warning) is answered at random.
+            // Every question (clipboard warning), number dialog (a bit, the counters; empty:
+            // cancelled) and right-click menu (-1: dismissed) is answered at random.
             plateforme_.reponses.assign(1, tire(2) ? Plateforme::Reponse::Oui : Plateforme::Reponse::Non);
+            std::vector<int> nombres;
+            if (tire(5)) nombres = {tire(300) - 20, tire(300) - 20};
+            plateforme_.saisies.assign(1, nombres);
+            plateforme_.choixMenus.assign(1, tire(4) - 1);
             unEvenement();
             const QString faute = verifie();
             if (!faute.isEmpty()) {
@@ -268,7 +275,8 @@ private:
             const Annotation& a = plot->Annotation_Item(tire(plot->Nb_Annotations()));
             p = QPoint(int(plot->X_Vers_Pixel(a.x)) + 2, int(plot->Y_Vers_Pixel(a.y)) - 2);
         }
-        const Qt::MouseButton bouton = tire(6) == 0 ? Qt::MiddleButton : Qt::LeftButton;
+        const int b = tire(6);
+        const Qt::MouseButton bouton = b == 0 ? Qt::MiddleButton : b == 1 ? Qt::RightButton : Qt::LeftButton;
         const QPoint fin(tire(plot->width()), p.y());
         note(QString("souris %1 (%2,%3)->(%4,%5) sur %6")
                  .arg(int(bouton))
@@ -303,6 +311,8 @@ private:
         atteints_.trameFD += fenetre_->FD.actif && !fenetre_->Trame_Bin_Stuf->text().isEmpty();
         atteints_.dessinFD += fenetre_->FD.actif && fenetre_->Trace_Fini;
         atteints_.dessinFini += fenetre_->Trace_Fini;
+        atteints_.dessinErreur += !fenetre_->Err_Aucune->isChecked() && fenetre_->Trace_Fini;
+        atteints_.menuBit += !plateforme_.menus.empty();
         atteints_.arbitrageFini += fenetre_->Pas_Arb == 13;
         atteints_.messages += !plateforme_.messages.empty();
     }
@@ -326,8 +336,9 @@ private:
         }
         if (QString faute = f.FD.actif ? verifieTrameFD(f) : verifieTrame(f); !faute.isEmpty()) return faute;
         if (QString faute = verifieDonnees(f); !faute.isEmpty()) return faute;
-        if (f.Visu_CAN->Courbes().size() > 4 || f.Visu_ARB->Courbes().size() > 4)
+        if (f.Visu_CAN->Courbes().size() > 4 || (f.Visu_ARB && f.Visu_ARB->Courbes().size() > 4))
             return "traces pile up on a plot";
+        if (QString faute = verifieErreurs(f); !faute.isEmpty()) return faute;
         return {};
     }
 
@@ -365,6 +376,32 @@ private:
             const bool dominant = dr.at(j) == 'D' || dr.at(j) == 's';
             if (dominant != (bit == '0')) return QString("TrameDR letter %1 disagrees").arg(j + 1);
         }
+        return {};
+    }
+
+    // One disturbance checked, the one the run is made of; its lines shown with it; the
+    // drawing never past its run.
+    static QString verifieErreurs(Form1& f) {
+        using S = Perturbation::Sorte;
+        const std::pair<QAction*, S> items[] = {{f.Err_Aucune, S::Aucune},
+                                                {f.Err_Bus, S::Bus},
+                                                {f.Err_Emet, S::Emetteur},
+                                                {f.Err_Recep, S::Recepteur},
+                                                {f.Err_Ack, S::Acquittement}};
+        int coches = 0;
+        for (const auto& [item, sorte] : items) {
+            coches += item->isChecked();
+            if (item->isChecked() && sorte != f.Err_Perturbation.sorte)
+                return "the checked disturbance is not the one run";
+        }
+        if (coches != 1) return QString("%1 disturbances checked").arg(coches);
+        const bool erreur = !f.Err_Aucune->isChecked();
+        if (f.Mode_Trame && (f.Compteurs->isHidden() == erreur || f.Detections->isHidden() == erreur))
+            return "the counters line does not follow the disturbance";
+        if (erreur && f.Dessin.Actif() && !f.Dessin.Bits().empty() &&
+            f.Dessin.Bits() != f.Err_Deroulement.bits)
+            return "the plot draws other bits than the run";
+        if (f.Dessin.Dessines() > f.Dessin.Bits().size()) return "drawn past the end of the run";
         return {};
     }
 
@@ -493,6 +530,8 @@ TEST(Singe, RandomInteractionKeepsEveryInvariant) {
     EXPECT_GT(total.messages, 0);
     EXPECT_GT(total.trameFD, 0);
     EXPECT_GT(total.dessinFD, 0);
+    EXPECT_GT(total.dessinErreur, 0);
+    EXPECT_GT(total.menuBit, 0);
 }
 
 } // namespace
