@@ -156,7 +156,7 @@ public:
     VisuPlot* Visu_CAN = nullptr;
     QPushButton* BP_Clear = nullptr;
     QLineEdit* Text4 = nullptr;
-    QLabel* Compteurs = nullptr;  // the error counters of an error run (below the plot)
+    QLabel* Compteurs = nullptr;  // the error counters of an error run (title row of the plot)
     QLabel* Detections = nullptr; // the errors detected, told in words at their step
 
     // Frame_Iden (the node entry area of arbitration, see ControleArb)

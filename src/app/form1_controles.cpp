@@ -258,10 +258,11 @@ void Form1::Cree_Controles() {
     Text4 = boiteTexte(f, QStringLiteral("Text4"), 240, 480, 735, 285, true);
     Couleur_Texte(Text4, 0);
     Text4->hide();
-    // Under the plot, shown while a disturbance is chosen.
-    Compteurs = etiquette(f, QStringLiteral("Compteurs"), QString(), 120, 7170, 5400, 255);
+    // Over the plot's title row, which they take while a disturbance is chosen: the
+    // counters right of "Effacer", the detections beyond.
+    Compteurs = etiquette(f, QStringLiteral("Compteurs"), QString(), 1200, 510, 4800, 255);
     Compteurs->setFont(policeStatut(police));
-    Detections = etiquette(f, QStringLiteral("Detections"), QString(), 5640, 7170, 9015, 255);
+    Detections = etiquette(f, QStringLiteral("Detections"), QString(), 6150, 510, 8400, 255);
     Detections->setFont(policeStatut(police));
     Couleur_Texte(Detections, Rouge);
     Compteurs->hide();

@@ -4,8 +4,9 @@
 // The run comes from the bus model (frame/bus_erreurs.h), as for varnel-trame --erreur:
 // the same frame and disturbance give the same bits in both. It is computed again each
 // time the frame, the disturbance or the initial counters change; when its bits change,
-// the plot is reset as for a frame edit. Under the plot, the counters line follows the
-// bit time just drawn, and each detection is told in words at its step.
+// the plot is reset as for a frame edit. The counters line follows the
+// bit time just drawn, and each detection is told in words at its step; both lines take
+// the place of the plot's title.
 
 #include "app/form1.h"
 #include "app/plateforme.h"
@@ -239,6 +240,7 @@ void Form1::Aff_Erreurs() {
     const bool erreur = p.sorte != Sorte::Aucune;
     Compteurs->setVisible(erreur);
     Detections->setVisible(erreur);
+    Visu_CAN->Titre_Visible(!erreur);
     if (!erreur) return;
 
     const Deroulement& d = Err_Deroulement;

@@ -359,6 +359,14 @@ double VisuPlot::Centre_X_Annotation(int i) const {
     return Pixel_Vers_X(X_Vers_Pixel(a.x) + rectangleTexte(i).center().x());
 }
 
+void VisuPlot::Titre_Visible(bool visible) {
+    // Drawn in no colour rather than removed: the plot keeps its layout.
+    if (auto* titre = qobject_cast<QCPTextElement*>(plotLayout()->elementAt(0))) {
+        titre->setTextColor(visible ? QColor(Qt::black) : QColor(Qt::transparent));
+        Rafraichit();
+    }
+}
+
 QRect VisuPlot::Zone_Textes() const {
     QRect zone = axisRect()->rect();
     const QCPLayoutElement* titre = plotLayout()->elementCount() > 1 ? plotLayout()->elementAt(0) : nullptr;

@@ -127,6 +127,8 @@ public:
     QRect Zone_Textes() const;
 
     // ---- View ----
+    // Shows or hides the title "Simulation d'une trame CAN", leaving its room empty.
+    void Titre_Visible(bool visible);
     // Queued redraw: several requests in one event paint once (View.Refresh).
     void Rafraichit();
     // The plot as a picture (Plot.CopyToClipboard / printing).
