@@ -153,19 +153,13 @@ TEST_F(TraceTest, VoltageLabelsFollowTheSpeedAndTheBitGridIsEvery5) {
     EXPECT_TRUE(f->Visu_CAN->Graduations_X() == grille && f->Visu_ARB->Graduations_X() == grille);
 }
 
+// Idle levels and colours, and the offsets, are read back from whole drawings elsewhere.
 TEST_F(TraceTest, SetUpGivesFourIdleTracesThenTheStartOfFrame) {
-    f->Pos_Emet = 200;                             // a hidden emitter stays hidden in the new drawing
     f->Init_Visu(), f->Pos_X = 99, f->Init_Visu(); // even without a clear, traces start empty
     EXPECT_EQ(f->Pos_X, 0);
-    const std::tuple<Courbe*, int, double, double> courbes[] = {{f->Courbe_Emet, Vert, 200., 10.},
-                                                                {f->Courbe_CANH, Rouge, 42., 6.},
-                                                                {f->Courbe_CANL, Bleu, 17., 3.},
-                                                                {f->Courbe_Recep, 0xFF00FF, 62., 16.}};
-    for (auto [c, couleur, decalage, repos] : courbes) {
-        EXPECT_EQ(c->Decalage_Y(), decalage) << c->Nom().toStdString();
+    for (auto [c, repos] :
+         {std::pair{f->Courbe_Emet, 10.}, {f->Courbe_CANH, 6.}, {f->Courbe_CANL, 3.}, {f->Courbe_Recep, 16.}})
         EXPECT_EQ(points(c, 0), (Pts{{0, repos}, {15, repos}}));
-        for (const PointTrace& p : c->Points()) EXPECT_EQ(p.couleur, couleur);
-    }
     f->Trace_SOF();
     EXPECT_EQ(f->Pos_X, 20);
     EXPECT_EQ(traces(),

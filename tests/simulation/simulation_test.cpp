@@ -14,10 +14,7 @@ struct Simulation : Fenetre, ::testing::Test {
     void Prend(const Saisie& s, bool legende = true) {
         Neuve(legende), Saisit(s.etendue, s.requete, s.identifiant, s.dlc, s.donnees);
     }
-    void Retape(const QString& id) {
-        while (!f->Identifiant->text().isEmpty()) Retour(f->Identifiant);
-        Tape(f->Identifiant, id);
-    }
+    void Retape(const QString& id) { f->Identifiant->clear(), Tape(f->Identifiant, id); }
 };
 
 const auto Stuff = [](QChar c) { return c == 'S' || c == 's'; };
