@@ -68,7 +68,7 @@ TEST(Erreurs, Cas) {
 // disturbance.
 TEST(Erreurs, VCD) {
     Dossier d;
-    const std::string f = (d.chemin / "erreur.vcd").string();
+    const std::string f = d / "erreur.vcd";
     const std::string s = Lance({"--erreur", "recepteur:24", "--vcd", f, "123", "11", "22"}), repos(11, '1');
     std::map<std::string, std::string> attendu = {
         {"$comment", "trame standard de donnees, identifiant 123, DLC 2, CRC 4B7, perturbation recepteur:24"},
@@ -102,7 +102,7 @@ TEST(Erreurs, Refus) {
                        "numéro du bit, 0 pour le SOF) ou ack, pas « " +
                            std::string(p) + " »"});
     for (auto [arguments, message] : cas) {
-        arguments.insert(arguments.begin(), {"--vcd", (d.chemin / "f.vcd").string()});
+        arguments.insert(arguments.begin(), {"--vcd", d / "f.vcd"});
         EXPECT_EQ(Lance(arguments), "varnel-trame: " + message + "\n2\n");
         EXPECT_EQ(d.Fichiers(), 0);
     }
