@@ -4,8 +4,7 @@
 namespace varnel {
 namespace {
 
-// Typed fields, then the raw frame, its count, the CRC, the stuffed frame, its count and the symbols,
-// independently computed; the first is the worked example checked by hand.
+// Typed fields, then raw frame, count, CRC, stuffed frame, count and symbols, computed by hand.
 TEST_F(Editeur, TypedFramesShowTheirRawAndStuffedBits) {
     const QString trames[] = {
         "123 1 AB|0 00100100011 0 000001 10101011 110011001101111 11 1111111|51|666F|00010010001100000101"
@@ -17,12 +16,9 @@ TEST_F(Editeur, TypedFramesShowTheirRawAndStuffedBits) {
         "DDDrDrDrrDDrrrrDDDrDDrrDrDrDrrrrDDrrDrrrrDrrrrrsrDrDrDDrDrrDDrrrrrrrrrrr"};
     for (const QString& t : trames) {
         const QStringList champs = t.section('|', 0, 0).split(' ');
-        SetUp();
+        Neuve();
         Saisit(champs[0].size() == 8, false, champs[0], champs[1], champs.mid(2));
-        EXPECT_EQ(QStringList({f->Trame_Bin->text(), f->Text1->text(), f->Champ_CRC->text(),
-                               f->Trame_Bin_Stuf->text(), f->Text2->text(), f->TrameDR->text()})
-                      .join('|'),
-                  t.section('|', 1));
+        EXPECT_EQ(Textes().join('|'), t.section('|', 1));
     }
 }
 
@@ -45,7 +41,7 @@ TEST_F(Editeur, IdentifierRulesRefuseOnTheLastDigitAndEmptyTheFrame) {
     };
     for (const auto& r : regles) {
         SCOPED_TRACE(r.id.toStdString());
-        SetUp();
+        Neuve();
         Saisit(r.etendue, false, r.id.chopped(1), "0");
         EXPECT_EQ(Messages(), Msgs{}) << "refused before the last digit";
         Tape(f->Identifiant, r.id.right(1));
@@ -57,11 +53,9 @@ TEST_F(Editeur, IdentifierRulesRefuseOnTheLastDigitAndEmptyTheFrame) {
         Dlc("1");
         EXPECT_EQ(f->Trame_Bin->text(), "") << "no identifier left behind";
     }
-}
-
-TEST_F(Editeur, ShorteningACompleteIdentifierLeavesNoStaleCount) {
+    Neuve(); // a complete identifier shortened leaves no stale count
     Saisit(false, false, "123", "0");
-    QTest::keyClick(f->Identifiant, Qt::Key_Backspace);
+    Retour(f->Identifiant);
     Vides();
     EXPECT_EQ(f->Text1->text(), "");
 }

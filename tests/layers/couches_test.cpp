@@ -1,23 +1,14 @@
 // Trace layers, frame displays, legends, black and white, printing, copy, guide, contact.
+#include "../editor/editeur.h"
 #include "app/dialog.h"
-#include "app/form1.h"
-#include "editor/boite_hexa.h"
-#include "plateforme_factice.h"
-#include "simulation/visu_plot.h"
 
-#include <QTest>
 #include <QtWidgets>
-#include <gtest/gtest.h>
 
 namespace varnel {
 namespace {
 
-class Couches : public ::testing::Test {
-protected:
-    PlateformeFactice pf;
-    std::unique_ptr<Form1> f = std::make_unique<Form1>(pf);
+struct Couches : Fenetre, ::testing::Test {
     VisuPlot& can() { return *f->Visu_CAN; }
-
     VisuPlot& Dessine(bool arbitrage = false) {
         if (arbitrage) {
             f->Simulation_arbitrage->trigger();
@@ -26,7 +17,7 @@ protected:
             return *f->Visu_ARB;
         }
         f->BP_Clear->click();
-        QTest::keyClicks(f->Identifiant, QStringLiteral("123"));
+        Tape(f->Identifiant, "123");
         f->Instantanne->trigger();
         return can();
     }
@@ -82,7 +73,7 @@ TEST_F(Couches, FrameDisplaysHideWithTheirCountsAndKeepBeingUpdated) {
             EXPECT_TRUE(((*f).*trame)->isHidden() == cache && ((*f).*nombre)->isHidden() == cache);
             Etiquette((*f).*label, sujet, !cache);
         }
-    QTest::keyClicks(f->Identifiant, QStringLiteral("5A3"));
+    Tape(f->Identifiant, "5A3");
     for (QLineEdit* champ : {f->Trame_Bin, f->Text1, f->Trame_Bin_Stuf, f->Text2})
         EXPECT_TRUE(!champ->text().isEmpty() && champ->isHidden()) << champ->objectName().toStdString();
 }
@@ -146,7 +137,7 @@ TEST_F(Couches, PrintAndCopyTakeThePlotOfTheMode) {
     autre.fill(Qt::yellow);
     for (bool arbitrage : {false, true}) {
         SCOPED_TRACE(arbitrage);
-        f = std::make_unique<Form1>(pf), pf = PlateformeFactice();
+        Neuve();
         VisuPlot& plot = Dessine(arbitrage);
         pf.imprimanteAcceptee = false, pf.pressePapier = autre; // cancelled dialog: nothing happens
         f->Imprimer->trigger();
@@ -178,7 +169,6 @@ TEST_F(Couches, AideOpensTheGuideOnlyWhenItIsThere) {
 }
 
 TEST_F(Couches, ContactWindowIsOneModelessWindowHiddenByOkAndClosedWithTheMain) {
-    f->show();
     f->Apropos->trigger();
     QPointer<Dialog> d = f->Dialogue;
     ASSERT_TRUE(d && d->isVisible() && !d->isModal());

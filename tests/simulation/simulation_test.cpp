@@ -1,12 +1,5 @@
 // Drawing a frame on the signal plot, step by step and at once; inspecting it with the mouse.
-#include "app/form1.h"
-#include "editor/boite_hexa.h"
-#include "plateforme_factice.h"
-#include "simulation/visu_plot.h"
-
-#include <QCheckBox>
-#include <QTest>
-#include <gtest/gtest.h>
+#include "../editor/editeur.h"
 
 namespace varnel {
 namespace {
@@ -17,39 +10,11 @@ struct Saisie {
     QStringList donnees = {};
 };
 
-// A shown, active window with a frame typed as a user would (format first: it empties the id).
-struct Fenetre {
-    PlateformeFactice pf;
-    std::unique_ptr<Form1> w = std::make_unique<Form1>(pf);
-    Form1& f = *w;
-    VisuPlot* v = f.Visu_CAN;
-    explicit Fenetre(const Saisie& s, bool legende = true) {
-        f.show();
-        QApplication::setActiveWindow(w.get());
-        EXPECT_TRUE(QTest::qWaitForWindowActive(w.get()));
-        f.Legend->setChecked(legende);
-        for (auto [c, oui] : {std::pair{f.Check1, s.etendue}, std::pair{f.Check2, s.requete}})
-            if (oui != c->isChecked()) QTest::mouseClick(c, Qt::LeftButton, {}, {8, c->height() / 2});
-        Retape(s.identifiant);
-        QTest::keyClick(f.Controle, Qt::Key_Backspace), QTest::keyClicks(f.Controle, s.dlc);
-        for (int k = 0; k < s.donnees.size(); ++k) QTest::keyClicks(f.Data[size_t(k)], s.donnees[k]);
+struct Simulation : Fenetre, ::testing::Test {
+    void Prend(const Saisie& s, bool legende = true) {
+        Neuve(legende), Saisit(s.etendue, s.requete, s.identifiant, s.dlc, s.donnees);
     }
-    void Retape(const QString& id) {
-        while (!f.Identifiant->text().isEmpty()) QTest::keyClick(f.Identifiant, Qt::Key_Backspace);
-        QTest::keyClicks(f.Identifiant, id);
-    }
-    QStringList Contenu() const { // everything on the plot, one line per point or text
-        QStringList l;
-        for (const Courbe* c : {f.Courbe_Emet, f.Courbe_CANH, f.Courbe_CANL, f.Courbe_Recep})
-            for (const PointTrace& p : c->Points())
-                l << QString("%1 %2 %3 %4").arg(c->Nom()).arg(p.x).arg(p.y).arg(p.couleur);
-        for (int i = 0; i < v->Nb_Annotations(); ++i) {
-            const Annotation& a = v->Annotation_Item(i);
-            l << QString::asprintf("'%s' %g %g %d %g %d", qPrintable(a.texte), a.x, a.y, a.couleur, a.angle,
-                                   a.visible);
-        }
-        return l;
-    }
+    void Retape(const QString& id) { f->Identifiant->clear(), Tape(f->Identifiant, id); }
 };
 
 const auto Stuff = [](QChar c) { return c == 'S' || c == 's'; };
@@ -76,67 +41,61 @@ Noms Attendus(const Saisie& s) {
 // Step by step (a cell per activation, stuff bits included, one more to end) equals at once:
 // names under their bits, blue "S" on stuff bits, texts at Y 450 without legend. A finished
 // drawing locks Affichage until "Effacer" or a new frame; drawings reset the time range.
-TEST(Simulation, CompleteDrawingNamesEveryBitUnderItsCell) {
-    struct {
-        const char* nom;
+TEST_F(Simulation, CompleteDrawingNamesEveryBitUnderItsCell) {
+    const struct {
         Saisie s;
-        int bits, stuff;
         bool legende;
         double taille; // of every text but the cursor
-    } const table[] = {
-        {"standard DLC 0", {false, false, "123"}, 44, 1, true, 8},
-        {"stuff bits", {false, false, "000"}, 44, 6, true, 8},
-        {"stuff bits, no legend", {false, false, "000"}, 44, 6, false, 8},
-        {"remote DLC 8", {false, true, "123", "8"}, 44, -1, true, 9},
-        {"DLC 2", {false, false, "123", "2", {"00", "FF"}}, 60, -1, true, 8},
-        {"extended remote", {true, true, "1ABCDEF0", "8"}, 64, -1, true, 9},
-        {"extended DLC 8", {true, false, "00000000", "8", QStringList(8, "00")}, 128, -1, true, 7}};
+    } table[] = {{{false, false, "123"}, true, 8},
+                 {{false, false, "000"}, true, 8},
+                 {{false, false, "000"}, false, 8},
+                 {{false, true, "123", "8"}, true, 9},
+                 {{false, false, "123", "2", {"00", "FF"}}, true, 8},
+                 {{true, true, "1ABCDEF0", "8"}, true, 9},
+                 {{true, false, "00000000", "8", QStringList(8, "00")}, true, 7}};
     for (const auto& c : table) {
-        SCOPED_TRACE(c.nom);
-        Fenetre w(c.s, c.legende);
-        Form1& f = w.f;
-        const QString dr = f.TrameDR->text();
-        const auto stuff = std::count_if(dr.begin(), dr.end(), Stuff);
-        EXPECT_TRUE(dr.size() - stuff == c.bits && (c.stuff < 0 || stuff == c.stuff)) << dr.toStdString();
-        const QCPRange plage = w.v->xAxis->range();
-        w.v->xAxis->setRange(300, 420);
+        SCOPED_TRACE(&c - table);
+        Prend(c.s, c.legende);
+        const QString dr = f->TrameDR->text();
+        const QCPRange plage = v()->xAxis->range();
+        v()->xAxis->setRange(300, 420);
         int k = 0;
-        for (double x = f.Pos_X; f.Pas_a_Pas->isEnabled() && k < 400; x = f.Pos_X) {
-            f.Pas_a_Pas->trigger();
-            EXPECT_EQ(f.Pos_X, ++k == 1 ? 20 : k <= dr.size() ? x + 5 : x) << k;
-            EXPECT_TRUE(f.Menu_Actif(f.Legende) && f.Masquer->isEnabled() == c.legende);
+        for (double x = f->Pos_X; f->Pas_a_Pas->isEnabled() && k < 400; x = f->Pos_X) {
+            f->Pas_a_Pas->trigger();
+            EXPECT_EQ(f->Pos_X, ++k == 1 ? 20 : k <= dr.size() ? x + 5 : x) << k;
+            EXPECT_TRUE(f->Menu_Actif(f->Legende) && f->Masquer->isEnabled() == c.legende);
         }
-        EXPECT_TRUE(k == dr.size() + 1 && f.Trace_Fini && !f.Pas_Lance && w.pf.messages.empty()) << k;
-        EXPECT_FALSE(f.Menu_Actif(f.Affichage) || f.Pas_a_Pas->isEnabled() || f.Instantanne->isEnabled());
-        const QStringList pas_a_pas = w.Contenu();
-        f.Pas_a_Pas_Click();
-        EXPECT_EQ(w.Contenu(), pas_a_pas);
-        QTest::mouseClick(f.BP_Clear, Qt::LeftButton);
-        EXPECT_TRUE(f.Menu_Actif(f.Affichage) && f.Pas_a_Pas->isEnabled() && w.v->Nb_Annotations() == 0);
-        w.v->xAxis->setRange(300, 420), f.Instantanne->trigger();
-        EXPECT_TRUE(!f.Menu_Actif(f.Affichage) && w.v->xAxis->range() == plage);
-        EXPECT_EQ(w.Contenu(), pas_a_pas);
+        EXPECT_TRUE(k == dr.size() + 1 && f->Trace_Fini && !f->Pas_Lance && pf.messages.empty()) << k;
+        EXPECT_FALSE(f->Menu_Actif(f->Affichage) || f->Pas_a_Pas->isEnabled() || f->Instantanne->isEnabled());
+        const QStringList pas_a_pas = Contenu();
+        f->Pas_a_Pas_Click();
+        EXPECT_EQ(Contenu(), pas_a_pas);
+        QTest::mouseClick(f->BP_Clear, Qt::LeftButton);
+        EXPECT_TRUE(f->Menu_Actif(f->Affichage) && f->Pas_a_Pas->isEnabled() && v()->Nb_Annotations() == 0);
+        v()->xAxis->setRange(300, 420), f->Instantanne->trigger();
+        EXPECT_TRUE(!f->Menu_Actif(f->Affichage) && v()->xAxis->range() == plage);
+        EXPECT_EQ(Contenu(), pas_a_pas);
 
-        ASSERT_GE(w.v->Nb_Annotations(), 3);
+        ASSERT_GE(v()->Nb_Annotations(), 3);
         const double y = c.legende ? 90 : 450;
         QString debut; // the cursor in black, "Idle" in green, the SOF name in red
         for (int i = 0; i < 3; ++i) {
-            const Annotation& a = w.v->Annotation_Item(i);
+            const Annotation& a = v()->Annotation_Item(i);
             debut += QString::asprintf("%s %g %g %06X %g %g|", qPrintable(a.texte), a.x, a.y, a.couleur,
                                        a.angle, i ? a.taille : 0.);
         }
         EXPECT_EQ(debut,
                   QString::asprintf("<  > 0.75 4 000000 0 0|Idle %d %g 008000 0 %g|SOF %d %g 0000FF 90 %g|",
-                                    f.Decal_Texte, c.legende ? 26. : 450., c.taille, f.Decal_Texte + 12, y,
+                                    f->Decal_Texte, c.legende ? 26. : 450., c.taille, f->Decal_Texte + 12, y,
                                     c.taille));
-        Noms noms{{w.v->Annotation_Item(2).texte, 0}};
+        Noms noms{{v()->Annotation_Item(2).texte, 0}};
         long marques = 0;
-        for (int i = 3, j_prec = 0; i < w.v->Nb_Annotations(); ++i) {
-            const Annotation& a = w.v->Annotation_Item(i);
+        for (int i = 3, j_prec = 0; i < v()->Nb_Annotations(); ++i) {
+            const Annotation& a = v()->Annotation_Item(i);
             const bool s = a.texte == "S"; // a mark starts its cell, a name ends it
-            const int j = qRound((a.x - (s ? f.Decal_Texte - 2 : f.Decal_Champ) - 15) / 5) + s;
+            const int j = qRound((a.x - (s ? f->Decal_Texte - 2 : f->Decal_Champ) - 15) / 5) + s;
             SCOPED_TRACE(a.texte.toStdString() + " at bit " + std::to_string(j));
-            EXPECT_EQ(a.x, s ? 15 + 5 * (j - 1) - 2 + f.Decal_Texte : 15 + 5 * j + f.Decal_Champ);
+            EXPECT_EQ(a.x, s ? 15 + 5 * (j - 1) - 2 + f->Decal_Texte : 15 + 5 * j + f->Decal_Champ);
             EXPECT_EQ(std::tuple(a.y, a.couleur, a.angle, a.taille),
                       std::tuple(y, s ? 0xFF0000 : 0x008000, s ? 0. : 90., c.taille));
             ASSERT_TRUE(j > j_prec && j <= dr.size());
@@ -146,9 +105,10 @@ TEST(Simulation, CompleteDrawingNamesEveryBitUnderItsCell) {
             if (!s)
                 noms.push_back({a.texte, j - 1 - int(std::count_if(dr.begin(), dr.begin() + j - 1, Stuff))});
         }
-        EXPECT_EQ(std::pair(noms, marques), std::pair(Attendus(c.s), stuff));
-        w.Retape(c.s.identifiant);
-        EXPECT_TRUE(f.Menu_Actif(f.Affichage) && f.Instantanne->isEnabled() && w.v->Nb_Annotations() == 0);
+        EXPECT_EQ(std::pair(noms, marques),
+                  std::pair(Attendus(c.s), std::count_if(dr.begin(), dr.end(), Stuff)));
+        Retape(c.s.identifiant);
+        EXPECT_TRUE(f->Menu_Actif(f->Affichage) && f->Instantanne->isEnabled() && v()->Nb_Annotations() == 0);
     }
 }
 
@@ -167,11 +127,11 @@ QString Niveaux(const Courbe* c, double dominant, double recessif, int couleur, 
     return s;
 }
 
-// Every trace bit by bit, read one unit before the end of each cell (three idle cells, then SOF):
-// the emitter sends the stuffed frame and its recessive tail; the bus wires follow it but in the
-// ACK slot, where they and the receiver go dominant 2 units before the end of the slot and back 2
-// units before the end of its delimiter.
-TEST(Simulation, EachTraceCellByCell) {
+// Every trace read one unit before the end of each cell (three idle cells, then SOF): the emitter
+// sends the stuffed frame and its recessive tail; the bus follows it but in the ACK slot, where it
+// and the receiver go dominant 2 units before the end of the slot and back 2 units before the end
+// of its delimiter.
+TEST_F(Simulation, EachTraceCellByCell) {
     const std::pair<Saisie, QString> table[] = {
         {{false, false, "123"}, "RRRDDDRDDRDDDRRDDDDDRDDRRDRDDDDRDRRDDDRRRRRRRRRR"},
         {{true, true, "1ABCDEF0", "8"},
@@ -180,25 +140,25 @@ TEST(Simulation, EachTraceCellByCell) {
          "RRRDRRRRRDRDRRRRDDDDDRRDDDDDRDDDRRRRRDRRRRDDRRDDRDRRRDRRDRRRRRRRRRR"}};
     for (const auto& [s, emet] : table) {
         SCOPED_TRACE(s.identifiant.toStdString());
-        Fenetre w(s, false);
-        w.f.Instantanne->trigger();
+        Prend(s, false);
+        f->Instantanne->trigger();
         const double ack = 5. * double(emet.size() - 8); // end of the ACK slot
         QString bus = emet, recep(emet.size(), 'R');
         bus[emet.size() - 9] = recep[emet.size() - 9] = 'D';
         const std::tuple<Courbe*, double, double, int, QString> traces[] = {
-            {w.f.Courbe_Emet, 0, 10, 0x008000, emet},
-            {w.f.Courbe_CANH, 18, 6, 0x0000FF, bus},
-            {w.f.Courbe_CANL, -9, 3, 0xFF0000, bus},
-            {w.f.Courbe_Recep, 6, 16, 0xFF00FF, recep}};
+            {f->Courbe_Emet, 0, 10, 0x008000, emet},
+            {f->Courbe_CANH, 18, 6, 0x0000FF, bus},
+            {f->Courbe_CANL, -9, 3, 0xFF0000, bus},
+            {f->Courbe_Recep, 6, 16, 0xFF00FF, recep}};
         for (const auto& [c, d, r, couleur, attendu] : traces)
             EXPECT_EQ(Niveaux(c, d, r, couleur, 4, 5, 1000) +
                           Niveaux(c, d, r, couleur, ack - 4.5, 1, ack + 5),
-                      attendu + (c == w.f.Courbe_Emet ? "RRRRRRRRRR" : "RRRDDDDDRR"));
+                      attendu + (c == f->Courbe_Emet ? "RRRRRRRRRR" : "RRRDDDDDRR"));
     }
 }
 
 // Incomplete input draws nothing and says why, at every attempt.
-TEST(Simulation, IncompleteInputDrawsNothing) {
+TEST_F(Simulation, IncompleteInputDrawsNothing) {
     const QString incomplet = "La saisie de certains champs est incomplete!";
     const std::tuple<Saisie, bool, QString> table[] = {
         {{false, false, "123", "2", {"01", "2"}}, false, incomplet},
@@ -207,26 +167,28 @@ TEST(Simulation, IncompleteInputDrawsNothing) {
         {{true, false, "123"}, true, incomplet}};
     for (const auto& [saisie, instant, message] : table) {
         SCOPED_TRACE(saisie.identifiant.toStdString() + (instant ? " instant" : " step"));
-        Fenetre w(saisie);
-        for (int essai = 0; essai < 2; ++essai, w.pf.messages.clear()) {
-            (instant ? w.f.Instantanne : w.f.Pas_a_Pas)->trigger();
-            ASSERT_EQ(w.pf.messages.size(), 1u);
-            EXPECT_EQ(w.pf.messages[0].texte, message);
-            EXPECT_EQ(w.v->Nb_Annotations(), 0); // any drawing starts with the cursor text
+        Prend(saisie);
+        for (int essai = 0; essai < 2; ++essai, pf.messages.clear()) {
+            (instant ? f->Instantanne : f->Pas_a_Pas)->trigger();
+            ASSERT_EQ(pf.messages.size(), 1u);
+            EXPECT_EQ(pf.messages[0].texte, message);
+            EXPECT_EQ(v()->Nb_Annotations(), 0); // any drawing starts with the cursor text
         }
     }
 }
 
 // A run interrupted (frame changed, or instant drawing from a remote frame's ACK slot) leaves no trace.
-TEST(Simulation, InterruptedRunLeavesNoTrace) {
+TEST_F(Simulation, InterruptedRunLeavesNoTrace) {
     for (bool requete : {false, true}) {
-        Fenetre reference({false, requete, "124"}), w({false, requete, requete ? "124" : "123"});
-        reference.f.Instantanne->trigger();
-        for (int i = 0; i < (requete ? w.f.TrameDR->text().size() - 8 : 25); ++i) w.f.Pas_a_Pas->trigger();
-        EXPECT_EQ(w.f.Phase_Ack, requete);
-        requete ? w.f.Instantanne->trigger() : w.Retape("124");
-        for (int i = 0; i < 400 && w.f.Pas_a_Pas->isEnabled(); ++i) w.f.Pas_a_Pas->trigger();
-        EXPECT_EQ(w.Contenu(), reference.Contenu()) << requete;
+        Prend({false, requete, "124"}, false);
+        f->Instantanne->trigger();
+        const QStringList reference = Contenu();
+        Prend({false, requete, requete ? "124" : "123"}, false);
+        for (int i = 0; i < (requete ? f->TrameDR->text().size() - 8 : 25); ++i) f->Pas_a_Pas->trigger();
+        EXPECT_EQ(f->Phase_Ack, requete);
+        requete ? f->Instantanne->trigger() : Retape("124");
+        for (int i = 0; i < 400 && f->Pas_a_Pas->isEnabled(); ++i) f->Pas_a_Pas->trigger();
+        EXPECT_EQ(Contenu(), reference) << requete;
     }
 }
 
@@ -244,39 +206,38 @@ QPoint Pixel_De(const VisuPlot* v, const QString& texte) {
 
 // The cursor follows the mouse horizontally till release or pixel 65, the middle button aside.
 // A clicked name shows in Text4 by the mouse ("S" spelled out); cursor or empty space hide it.
-TEST(Curseur, DragAndInspectionWithTheMouse) {
-    Fenetre w({false, false, "000"});
-    w.f.Instantanne->trigger(), w.v->replot();
+TEST_F(Simulation, DragAndInspectionWithTheMouse) {
+    Prend({false, false, "000"});
+    f->Instantanne->trigger(), v()->replot();
     for (int fin : {60, 0}) {
-        const QPoint p = Pixel_De(w.v, "<  >");
-        w.f.Visu_CAN_MouseDown(Qt::MiddleButton, p.x(), p.y());
-        EXPECT_FALSE(w.f.Glisse_Curseur);
-        QTest::mousePress(w.v, Qt::LeftButton, {}, p);
-        QTest::mouseMove(w.v, {300, p.y() - 30});
-        EXPECT_TRUE(w.f.Glisse_Curseur && w.v->Annotation_Item(0).y == 4);
-        w.f.Visu_CAN_MouseUp(Qt::MiddleButton, 300, 100);
-        QTest::mouseMove(w.v, {420, 100});
-        if (fin) QTest::mouseMove(w.v, {fin, 100});
-        QTest::mouseRelease(w.v, Qt::LeftButton, {}, {420, 100});
-        QTest::mouseMove(w.v, {500, 100});
-        EXPECT_FALSE(w.f.Glisse_Curseur);
-        EXPECT_DOUBLE_EQ(w.v->Annotation_Item(0).x, w.v->Pixel_Vers_X(420));
+        const QPoint p = Pixel_De(v(), "<  >");
+        f->Visu_CAN_MouseDown(Qt::MiddleButton, p.x(), p.y());
+        EXPECT_FALSE(f->Glisse_Curseur);
+        QTest::mousePress(v(), Qt::LeftButton, {}, p);
+        QTest::mouseMove(v(), {300, p.y() - 30});
+        EXPECT_TRUE(f->Glisse_Curseur && v()->Annotation_Item(0).y == 4);
+        f->Visu_CAN_MouseUp(Qt::MiddleButton, 300, 100);
+        QTest::mouseMove(v(), {420, 100});
+        if (fin) QTest::mouseMove(v(), {fin, 100});
+        QTest::mouseRelease(v(), Qt::LeftButton, {}, {420, 100});
+        QTest::mouseMove(v(), {500, 100});
+        EXPECT_FALSE(f->Glisse_Curseur);
+        EXPECT_DOUBLE_EQ(v()->Annotation_Item(0).x, v()->Pixel_Vers_X(420));
     }
-
     const std::tuple<QString, QString, bool> table[] = {{"ID3", "ID3", true},      {"S", "Stuff", true},
                                                         {"EOF.0", "EOF.0", false}, {"<  >", "", false},
                                                         {"ID3", "ID3", true},      {"vide", "", false}};
     for (const auto& [texte, montre, pres] : table) {
         SCOPED_TRACE(texte.toStdString());
         const QPoint p = texte == "vide"
-                             ? QPoint(qRound(w.v->X_Vers_Pixel(60)), qRound(w.v->Y_Vers_Pixel(35)))
-                             : Pixel_De(w.v, texte);
-        ASSERT_EQ(w.v->Annotation_Sous(p.x(), p.y()) >= 0, texte != "vide");
-        QTest::mouseClick(w.v, Qt::LeftButton, {}, p);
-        EXPECT_EQ(w.f.Text4->isVisible(), !montre.isEmpty());
-        EXPECT_TRUE(montre.isEmpty() || w.f.Text4->text() == montre) << w.f.Text4->text().toStdString();
-        EXPECT_TRUE(!pres || w.f.Text4->x() == Twips(p.x() * 15 + 100));
-        EXPECT_TRUE(w.f.Text4->parentWidget()->rect().contains(w.f.Text4->geometry()));
+                             ? QPoint(qRound(v()->X_Vers_Pixel(60)), qRound(v()->Y_Vers_Pixel(35)))
+                             : Pixel_De(v(), texte);
+        ASSERT_EQ(v()->Annotation_Sous(p.x(), p.y()) >= 0, texte != "vide");
+        QTest::mouseClick(v(), Qt::LeftButton, {}, p);
+        EXPECT_EQ(f->Text4->isVisible(), !montre.isEmpty());
+        EXPECT_TRUE(montre.isEmpty() || f->Text4->text() == montre) << f->Text4->text().toStdString();
+        EXPECT_TRUE(!pres || f->Text4->x() == Twips(p.x() * 15 + 100));
+        EXPECT_TRUE(f->Text4->parentWidget()->rect().contains(f->Text4->geometry()));
     }
 }
 
