@@ -50,6 +50,7 @@ struct Banc {
         QTest::keyClicks(f->Controle, "8");
         for (int k = 0; k < 8; ++k) QTest::keyClicks(f->Data[k], OctetLong);
     }
+    void tramePlusLongueLegende() { tramePlusLongue(true); }
     // The longest CAN FD frame: extended, 64 bytes of zeros (a stuff bit every four
     // data bits), fast data phase.
     void trameFDPlusLongue() {
@@ -97,62 +98,36 @@ void KeystrokeInIdentifier(benchmark::State& state) {
 }
 BENCHMARK(KeystrokeInIdentifier)->Unit(benchmark::kMicrosecond);
 
-void RepaintLongestFrame(benchmark::State& state) {
+// A drawing made ready by `Prepare` (a frame typed, a disturbance chosen): one repaint of
+// it once drawn, and "Instantanné" drawing it.
+template <void (Banc::*Prepare)()> void Repaint(benchmark::State& state) {
     Banc b;
-    b.tramePlusLongue(true);
+    (b.*Prepare)();
     b.f->Instantanne->trigger();
     QCoreApplication::processEvents();
     for (auto _ : state) Banc::repeint(b.f->Visu_CAN);
 }
-BENCHMARK(RepaintLongestFrame)->Unit(benchmark::kMicrosecond);
 
-void InstantLongestFrame(benchmark::State& state) {
+template <void (Banc::*Prepare)()> void Instant(benchmark::State& state) {
     Banc b;
-    b.tramePlusLongue(true);
+    (b.*Prepare)();
     for (auto _ : state) {
         b.f->Instantanne_Click();
         QCoreApplication::processEvents();
     }
 }
-BENCHMARK(InstantLongestFrame)->Unit(benchmark::kMicrosecond);
 
-void RepaintLongestFDFrame(benchmark::State& state) {
-    Banc b;
-    b.trameFDPlusLongue();
-    b.f->Instantanne->trigger();
-    QCoreApplication::processEvents();
-    for (auto _ : state) Banc::repeint(b.f->Visu_CAN);
-}
-BENCHMARK(RepaintLongestFDFrame)->Unit(benchmark::kMicrosecond);
-
-void InstantLongestFDFrame(benchmark::State& state) {
-    Banc b;
-    b.trameFDPlusLongue();
-    for (auto _ : state) {
-        b.f->Instantanne_Click();
-        QCoreApplication::processEvents();
-    }
-}
-BENCHMARK(InstantLongestFDFrame)->Unit(benchmark::kMicrosecond);
-
-void RepaintLongestErrorRun(benchmark::State& state) {
-    Banc b;
-    b.erreurPlusLongue();
-    b.f->Instantanne->trigger();
-    QCoreApplication::processEvents();
-    for (auto _ : state) Banc::repeint(b.f->Visu_CAN);
-}
-BENCHMARK(RepaintLongestErrorRun)->Unit(benchmark::kMicrosecond);
-
-void InstantLongestErrorRun(benchmark::State& state) {
-    Banc b;
-    b.erreurPlusLongue();
-    for (auto _ : state) {
-        b.f->Instantanne_Click();
-        QCoreApplication::processEvents();
-    }
-}
-BENCHMARK(InstantLongestErrorRun)->Unit(benchmark::kMicrosecond);
+// The drawings measured so, by name: the longest frame, the longest CAN FD frame, the
+// longest run of a disturbed frame (registered in main, in this order).
+using Mesure = void (*)(benchmark::State&);
+const std::pair<const char*, Mesure> Dessins[] = {
+    {"RepaintLongestFrame", Repaint<&Banc::tramePlusLongueLegende>},
+    {"InstantLongestFrame", Instant<&Banc::tramePlusLongueLegende>},
+    {"RepaintLongestFDFrame", Repaint<&Banc::trameFDPlusLongue>},
+    {"InstantLongestFDFrame", Instant<&Banc::trameFDPlusLongue>},
+    {"RepaintLongestErrorRun", Repaint<&Banc::erreurPlusLongue>},
+    {"InstantLongestErrorRun", Instant<&Banc::erreurPlusLongue>},
+};
 
 void BlackAndWhiteLongestFrame(benchmark::State& state) {
     Banc b;
@@ -303,6 +278,8 @@ int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
+    for (const auto& [nom, mesure] : varnel::Dessins)
+        benchmark::RegisterBenchmark(nom, mesure)->Unit(benchmark::kMicrosecond);
     varnel::Rapport rapport;
     benchmark::RunSpecifiedBenchmarks(&rapport);
     auto& t = rapport.temps;
