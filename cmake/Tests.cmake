@@ -37,7 +37,9 @@ endforeach()
 if(TARGET test_cli)
     add_dependencies(test_cli varnel-trame)
 endif()
-# The CAN FD window tests compare the window's texts with varnel-trame's.
-if(TARGET test_fd)
-    add_dependencies(test_fd varnel-trame)
-endif()
+# The CAN FD and error window tests compare the window with varnel-trame.
+foreach(t test_fd test_erreurs_fenetre)
+    if(TARGET ${t})
+        add_dependencies(${t} varnel-trame)
+    endif()
+endforeach()
