@@ -1,13 +1,12 @@
-// The word-level engine against a slow oracle written the plain way (bit strings, a register
-// fed bit by bit, a stuffing loop), over thousands of random frames.
+// The word-level engine against the plain oracle, over thousands of random frames.
 #include <gtest/gtest.h>
 
-#include <bitset>
 #include <random>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "../support/oracle_trame.h"
 #include "frame/crc.h"
 #include "frame/longueur_trame.h"
 #include "frame/suite_bits.h"
@@ -19,40 +18,7 @@ using namespace varnel;
 
 namespace {
 
-std::string Bits(uint64_t v, size_t n) {
-    return std::bitset<64>(v).to_string().substr(64 - n);
-}
-
-uint32_t Crc(const std::string& bits, int largeur, uint32_t polynome, uint32_t reg) {
-    for (char c : bits) {
-        const bool suivant = (c == '1') != (((reg >> (largeur - 1)) & 1) != 0);
-        reg = (reg << 1) & ((uint32_t{1} << largeur) - 1);
-        if (suivant) reg ^= polynome;
-    }
-    return reg;
-}
-
-// After five equal bits, one of the other level, which starts the next run. Returns the bits sent,
-// their symbols (D r s S) and the raw bits a stuff bit follows.
-struct Stuffee {
-    std::string bits, dr;
-    std::vector<int> apres;
-};
-Stuffee Stuffe(const std::string& brute) {
-    Stuffee s;
-    for (size_t i = 0, egaux = 0; i < brute.size(); ++i) {
-        const char c = brute[i];
-        egaux = !s.bits.empty() && c == s.bits.back() ? egaux + 1 : 1;
-        s.bits += c;
-        s.dr += c == '0' ? 'D' : 'r';
-        if (egaux < 5) continue;
-        s.bits += c == '0' ? '1' : '0';
-        s.dr += c == '0' ? 'S' : 's';
-        s.apres.push_back(static_cast<int>(i));
-        egaux = 1;
-    }
-    return s;
-}
+using oracle::Bits, oracle::Crc, oracle::Stuffe, oracle::Stuffee;
 
 // The classic engine's texts. Without `dlc`, the stuffing and the CRC of `Trame_Brute` alone.
 bool Oracle(Trame& r, const std::string* dlc, bool stuffe) {
@@ -105,27 +71,11 @@ std::string Oracle_FD(const TrameFDNombres& f, size_t octets) {
     for (size_t k = 0; k < octets; ++k) bin += " " + Bits(f.donnees[k], 8);
     std::string brut = bin;
     Supprime_Blancs(brut);
-    Stuffee s = Stuffe(brut);
-    if (!s.apres.empty() && s.apres.back() + 1 == static_cast<int>(brut.size()))
-        s.bits.pop_back(), s.dr.pop_back(), s.apres.pop_back(); // none after the last data bit
-    const size_t stuff = s.apres.size(), gray = (stuff % 8) ^ (stuff % 8 >> 1);
-    const std::string compte = Bits(gray, 3) + Bits(std::bitset<3>(gray).count() % 2, 1);
-    const int largeur = Longueur_FD(f.dlc) > 16 ? 21 : 17;
-    const uint32_t crc =
-        Crc(s.bits + compte, largeur, largeur == 21 ? 0x102899 : 0x1685B, 1u << (largeur - 1));
-    const std::string champ = compte + Bits(crc, static_cast<size_t>(largeur));
-    bin += " " + compte + " " + champ.substr(4) + " 11 1111111";
-    for (size_t i = 0; i < champ.size(); ++i) {
-        if (i % 4 == 0) { // a fixed stuff bit, the complement of the bit before it
-            s.dr += s.bits.back() == '0' ? 'F' : 'f';
-            s.bits += s.bits.back() == '0' ? '1' : '0';
-        }
-        s.bits += champ[i];
-        s.dr += champ[i] == '0' ? 'D' : 'r';
-    }
-    return bin + "|" + std::to_string(brut.size() + 4 + static_cast<size_t>(largeur) + 9) + "|" + s.bits +
-           "111111111|" + std::to_string(s.bits.size() + 9) + "|" + s.dr + "rrrrrrrrrr|" + s.bits +
-           "1011111111|" + std::to_string(crc) + "|" + std::to_string(stuff);
+    const oracle::Envoi e = oracle::FD(brut, Longueur_FD(f.dlc) > 16);
+    bin += " " + e.champ.substr(0, 4) + " " + e.champ.substr(4) + " 11 1111111";
+    return bin + "|" + std::to_string(brut.size() + e.champ.size() + 9) + "|" + e.bits + "111111111|" +
+           std::to_string(e.bits.size() + 9) + "|" + e.dr + "rrrrrrrrrr|" + e.bits + "1011111111|" +
+           std::to_string(e.crc) + "|" + std::to_string(e.stuff);
 }
 
 // Random values, half of them all zeros or all ones, to stuff a lot. Identifiers get bits above

@@ -1,35 +1,16 @@
 // The main window: start-up state, menu bar, the two modes, "Effacer", shortcuts, text colours, closing.
-#include "app/form1.h"
-#include "editor/boite_hexa.h"
-#include "plateforme_factice.h"
-#include "simulation/visu_plot.h"
+#include "../editor/editeur.h"
 
-#include <QAbstractButton>
-#include <QAction>
-#include <QCheckBox>
 #include <QDialog>
 #include <QLabel>
-#include <QLineEdit>
-#include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
-#include <QSignalSpy>
-#include <QTest>
-#include <gtest/gtest.h>
-
-#include <memory>
 
 using namespace varnel;
 
 namespace {
 
-struct Fenetre : ::testing::Test {
-    PlateformeFactice plateforme;
-    std::unique_ptr<Form1> f = std::make_unique<Form1>(plateforme);
-    void active() { // shortcuts fire only in the active window
-        f->show(), f->activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(f.get()));
-    }
+struct Principale : Editeur {
     // Enabled: menus Pref TraceTr TraceArb Affichage Legende (with their items), then the
     // items switched on their own Legend Instantanne Masquer Af_legend.
     void verifieMenus(const char* attendu) {
@@ -49,11 +30,10 @@ constexpr const char *ModeTrame = "110101100", *ModeArbitrage = "001110010", *Re
 
 } // namespace
 
-TEST_F(Fenetre, DemarreEnModeTrame) {
+TEST_F(Principale, DemarreEnModeTrame) {
     EXPECT_TRUE(f->Mode_Trame && !f->Mode_Arb && !f->Frame_Trame->isHidden() && !f->Frame_simul->isHidden() &&
                 f->Frame_Iden->isHidden() && f->Frame_Arb->isHidden() && f->Text4->isHidden());
-    for (int n = 0; n < 8; ++n) EXPECT_TRUE(f->Data[n]->isHidden() && f->LabelD[n]->isHidden()) << n;
-    EXPECT_TRUE(f->Champ_CRC->x() == Twips(3800) && f->LabelCRC->x() == Twips(3800));
+    Attend_Boites(0, 3800);
     verifieMenus(ModeTrame);
     EXPECT_TRUE(f->Aff_Emet->isChecked() && f->Aff_Recep->isChecked() && f->Aff_Bus->isChecked());
     const std::pair<QLabel*, const char*> labels[] = {
@@ -86,42 +66,30 @@ TEST_F(Fenetre, DemarreEnModeTrame) {
     EXPECT_EQ(couleurs(), "008000 008000 ff0000" + suite + "Etendue|Trame de requête. RTR récessif");
 }
 
-TEST_F(Fenetre, BandeauALaTailleOuIlEstDessine) { // 80 mm, without scaling at start-up
+TEST_F(Principale, BandeauALaTailleOuIlEstDessine) { // 80 mm, without scaling at start-up
     EXPECT_EQ(f->Picture2->pixmap().size(), QSize(Twips(4535), 74));
 }
 
-TEST_F(Fenetre, AucuneLegendeCoupee) { // for every caption the program gives a control
+TEST_F(Principale, AucuneLegendeCoupee) { // for every caption the program gives a control
     f->Cree_Zone_Arbitrage();
-    const QString requete = QString::fromUtf8("Trame de requête. RTR récessif");
-    const std::pair<QWidget*, QStringList> controles[] = {
-        {f->Labe1, {}},
-        {f->Label2, {}},
-        {f->Label1, {}},
-        {f->Label7, {}},
-        {f->Label5, {}},
-        {f->Label11, {}},
-        {f->Label9, {}},
-        {f->BP_RAZ, {}},
-        {f->Check1, {"Etendue"}},
-        {f->Check3, {"High speed"}},
-        {f->Check2, {requete}},
-        {f->CheckN[0], {requete}},
-        {f->CheckN[1], {requete}},
-        {f->CheckN[2], {requete}},
-        {f->Pref_Legende, {QString::fromUtf8("Légende ON")}},
-        {f->Pref_TB, {"Trame brute OFF"}},
-        {f->Pref_TS, {QString::fromUtf8("Trame stuffée OFF")}},
-        {f->Pref_Em, {"Emetteur OFF"}},
-        {f->Pref_Rec, {QString::fromUtf8("Récepteur OFF")}},
-        {f->Pref_Bus, {"Bus OFF"}}};
-    for (const auto& [controle, autres] : controles)
-        for (const QString& texte : QStringList{controle->property("text").toString()} + autres) {
-            controle->setProperty("text", texte);
-            EXPECT_LE(controle->sizeHint().width(), controle->width()) << texte.toStdString();
-        }
+    const char* requete = "Trame de requête. RTR récessif";
+    const std::pair<QWidget*, const char*> autres[] = {
+        {f->Check1, "Etendue"},          {f->Check3, "High speed"},       {f->Check2, requete},
+        {f->CheckN[0], requete},         {f->CheckN[1], requete},         {f->CheckN[2], requete},
+        {f->Pref_Legende, "Légende ON"}, {f->Pref_TB, "Trame brute OFF"}, {f->Pref_TS, "Trame stuffée OFF"},
+        {f->Pref_Em, "Emetteur OFF"},    {f->Pref_Rec, "Récepteur OFF"},  {f->Pref_Bus, "Bus OFF"}};
+    const auto tient = [](QWidget* c, const QString& texte) {
+        c->setProperty("text", texte);
+        EXPECT_LE(c->sizeHint().width(), c->width()) << texte.toStdString();
+    };
+    for (QWidget* c : std::initializer_list<QWidget*>{f->Labe1, f->Label2, f->Label1, f->Label7, f->Label5,
+                                                      f->Label11, f->Label9, f->BP_RAZ})
+        tient(c, c->property("text").toString());
+    for (const auto& [c, texte] : autres)
+        tient(c, c->property("text").toString()), tient(c, QString::fromUtf8(texte));
 }
 
-TEST_F(Fenetre, BarreDeMenus) {
+TEST_F(Principale, BarreDeMenus) {
     QStringList barre;
     for (QAction* a : f->menuBar()->actions())
         barre << (a->menu() ? a->text() : QString("[%1]").arg(a->text().size())); // blank spacers
@@ -145,25 +113,17 @@ TEST_F(Fenetre, BarreDeMenus) {
                     "&récepteur…|&Pas d'acquittement||&Compteurs initiaux…"},
         {"Plus", "&Aide F1|&A Propos"}};
     for (const auto& [nom, titres] : menus) {
-        SCOPED_TRACE(nom);
-        auto* menu = f->findChild<QMenu*>(QLatin1String(nom));
-        ASSERT_NE(menu, nullptr);
         QStringList vus;
-        for (QAction* a : menu->actions()) vus << (a->text() + ' ' + a->shortcut().toString()).trimmed();
-        EXPECT_EQ(vus.join('|'), QString::fromUtf8(titres));
+        for (QAction* a : f->findChild<QMenu*>(QLatin1String(nom))->actions())
+            vus << (a->text() + ' ' + a->shortcut().toString()).trimmed();
+        EXPECT_EQ(vus.join('|'), QString::fromUtf8(titres)) << nom;
     }
 }
 
-TEST_F(Fenetre, ModesTwiceAndEffacer) {
-    const std::pair<QAction * Form1::*, const char*> etapes[] = {
-        {&Form1::Simulation_arbitrage, ModeArbitrage},
-        {&Form1::Simulation_arbitrage, ModeArbitrage},
-        {&Form1::Simulation_trame, RetourModeTrame},
-        {&Form1::Simulation_trame, ModeTrame},
-        {&Form1::Simulation_arbitrage, ModeArbitrage}};
-    for (auto [commande, menus] : etapes) {
-        (f.get()->*commande)->trigger();
+TEST_F(Principale, ModesTwiceAndEffacer) {
+    for (const char* menus : {ModeArbitrage, ModeArbitrage, RetourModeTrame, ModeTrame, ModeArbitrage}) {
         const bool arb = menus == ModeArbitrage;
+        (arb ? f->Simulation_arbitrage : f->Simulation_trame)->trigger();
         verifieMenus(menus);
         EXPECT_EQ(std::tuple(f->Mode_Arb, f->Mode_Trame, f->Frame_Trame->isHidden(),
                              f->Frame_simul->isHidden(), f->Frame_Iden->isHidden(), f->Frame_Arb->isHidden()),
@@ -185,8 +145,7 @@ TEST_F(Fenetre, ModesTwiceAndEffacer) {
 
 // Every menu shortcut runs its item once whatever control has the focus, in both modes, and nothing
 // while its item is disabled; the key never types, moves or selects anything in the control.
-TEST_F(Fenetre, RaccourcisDesMenusQuelQueSoitLeFocus) {
-    active();
+TEST_F(Principale, RaccourcisDesMenusQuelQueSoitLeFocus) {
     // Key, item, the modes where the item is enabled (T frame, A arbitration). Ctrl+A comes again
     // once "Afficher" has run: disabled, it must not select all either.
     const QStringList table =
@@ -199,7 +158,7 @@ TEST_F(Fenetre, RaccourcisDesMenusQuelQueSoitLeFocus) {
     for (QAction* a : f->findChildren<QAction*>())
         QObject::connect(a, &QAction::triggered, [&lances, a] { lances << a->objectName(); });
     const auto etat = [&] { // what the commands show (the guide F1 opens is not there)
-        QString s = QString::number(plateforme.messages.size());
+        QString s = QString::number(pf.messages.size());
         for (QAction* a : f->findChildren<QAction*>())
             s += a->text() + char('0' + 2 * a->isChecked() + a->isEnabled());
         for (VisuPlot* v : {f->Visu_CAN, f->Visu_ARB})
@@ -221,10 +180,8 @@ TEST_F(Fenetre, RaccourcisDesMenusQuelQueSoitLeFocus) {
             const QStringList c = ligne.split(' ');
             const bool actif = c[2].contains(arbitrage ? 'A' : 'T');
             const auto prepare = [&] { // the item's command has something to do
-                if (arbitrage)
-                    f->BP_RAZ_Click(), f->Noeud[0]->setText("123"), f->Noeud[1]->setText("456");
-                else
-                    f->BP_Clear_Click();
+                arbitrage ? (f->BP_RAZ_Click(), f->Noeud[0]->setText("123"), f->Noeud[1]->setText("456"))
+                          : f->BP_Clear_Click();
                 if (c[1] != "Masquer" && c[1] != "Af_legend") return;
                 arbitrage ? f->Aff_Texte_Arb(6, 90, "ID10", 0, 0) : f->Instantanne_Click();
                 c[1] == "Masquer" ? f->Af_legend_Click() : f->Masquer_Click();
@@ -250,11 +207,10 @@ TEST_F(Fenetre, RaccourcisDesMenusQuelQueSoitLeFocus) {
     EXPECT_EQ(genres.join(' '), "QCheckBox QLineEdit QPushButton varnel::BoiteHexa varnel::VisuPlot");
 }
 
-TEST_F(Fenetre, QuitterFermeAussiLaFenetreDeContact) {
-    active();
+TEST_F(Principale, QuitterFermeAussiLaFenetreDeContact) {
     auto* contact = new QDialog(f.get());
     contact->show();
     f->Quitter->trigger();
     EXPECT_FALSE(f->isVisible() || contact->isVisible());
-    EXPECT_TRUE(plateforme.messages.empty()); // no confirmation, nothing saved
+    EXPECT_TRUE(pf.messages.empty()); // no confirmation, nothing saved
 }
