@@ -72,7 +72,7 @@ const Definition Definitions[] = {
     {"debit-donnees", 0, "N",
      "avec une trame CAN FD ou --journal : débit en bit/s de la phase de données (par défaut 2000000)",
      nullptr, &Options::debitDonnees},
-    {"erreur", 0, "SPEC",
+    {"erreur", 0, "PERTURBATION",
      "rejoue la trame sur un bus de trois nœuds, perturbée : bus:N, emetteur:N, recepteur:N (bit N lu "
      "inversé par tous, l'émetteur, le récepteur 1) ou ack (aucun récepteur)",
      nullptr, &Options::erreur},
