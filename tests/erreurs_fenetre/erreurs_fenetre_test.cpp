@@ -144,8 +144,7 @@ TEST(Erreurs, CountersAndWordsFollowTheStepRun) {
     EXPECT_TRUE(w.Textes(71).contains("Suspension"));
 
     // A frame edit ends the run as it ends a classic one.
-    QTest::keyClick(f.Data[1], Qt::Key_Backspace);
-    QTest::keyClicks(f.Data[1], "3");
+    w.Retour(f.Data[1]), w.Tape(f.Data[1], "3");
     EXPECT_EQ(f.Dessin.Dessines(), 0u);
     EXPECT_EQ(w.v()->Nb_Annotations(), 0);
 }

@@ -50,8 +50,7 @@ TEST_F(Principale, DemarreEnModeTrame) {
                                                       f->Noeud[2], f->Label11})
         EXPECT_EQ(police(w), w == f->Label11 ? " Arial 8.25 1" : " Arial 9.75 1")
             << w->objectName().toStdString();
-    // Text colours: the format and frame type captions and the identifier follow the frame, the
-    // stuffed frame is red.
+    // Text colours: the captions and the identifier follow the frame; the stuffed frame is red.
     const auto couleurs = [&] {
         QString s;
         for (QWidget* w :
@@ -96,27 +95,22 @@ TEST_F(Principale, BarreDeMenus) {
     EXPECT_EQ(barre.join('|'), QString::fromUtf8("&Fichier|[2]|[4]|&Mode|[5]|[7]|&Préférences|[1]|"
                                                  "&Graph|[9]|&Affichage|&Légende|&Erreurs|&Plus"));
     // Item texts, with their shortcuts.
-    const std::pair<const char*, const char*> menus[] = {
-        {"Fichier", "&Imprimer|&Quitter"},
-        {"Mode", "&Simulation Trame|&Simulation Arbitrage"},
-        {"Pref", "Masquer trame brute F3|Masquer trame stuffée F4|&Débit des données"},
-        {"Debit_Donnees", "×2|×4|×8"},
-        {"Graph", "&Légende F2|&Traces simul Trame|&Traces simul Arbitrage|&Couleurs Graph|"
-                  "&Copie vers le presse papier Ctrl+C"},
-        {"TraceTr", "&Masquer Emetteur Ctrl+E|&Masquer Récepteur Ctrl+R|&Masquer Bus Ctrl+B"},
-        {"TraceArb",
-         "&Masquer Noeud1 Ctrl+F1|&Masquer Noeud2 Ctrl+F2|&Masquer Noeud3 Ctrl+F3|&Masquer Bus Ctrl+F4"},
-        {"Coul_Graph", "&Noir et Blanc"},
-        {"Affichage", "&Pas à Pas Ctrl+P|&Instantanné Ctrl+I"},
-        {"Legende", "&Masquer Ctrl+M|&Afficher Ctrl+A"},
-        {"Erreurs", "&Aucune erreur|Perturbation du &bus…|Perturbation de l'é&metteur…|Perturbation du "
-                    "&récepteur…|&Pas d'acquittement||&Compteurs initiaux…"},
-        {"Plus", "&Aide F1|&A Propos"}};
-    for (const auto& [nom, titres] : menus) {
+    const QString menus = QString::fromUtf8(
+        "Fichier=&Imprimer|&Quitter;Mode=&Simulation Trame|&Simulation Arbitrage;Pref=Masquer trame brute F3|"
+        "Masquer trame stuffée F4|&Débit des données;Debit_Donnees=×2|×4|×8;Graph=&Légende F2|&Traces simul "
+        "Trame|&Traces simul Arbitrage|&Couleurs Graph|&Copie vers le presse papier Ctrl+C;TraceTr=&Masquer "
+        "Emetteur Ctrl+E|&Masquer Récepteur Ctrl+R|&Masquer Bus Ctrl+B;TraceArb=&Masquer Noeud1 "
+        "Ctrl+F1|&Masquer "
+        "Noeud2 Ctrl+F2|&Masquer Noeud3 Ctrl+F3|&Masquer Bus Ctrl+F4;Coul_Graph=&Noir et "
+        "Blanc;Affichage=&Pas à "
+        "Pas Ctrl+P|&Instantanné Ctrl+I;Legende=&Masquer Ctrl+M|&Afficher Ctrl+A;Erreurs=&Aucune erreur|"
+        "Perturbation du &bus…|Perturbation de l'é&metteur…|Perturbation du &récepteur…|&Pas d'acquittement||"
+        "&Compteurs initiaux…;Plus=&Aide F1|&A Propos");
+    for (const QString& menu : menus.split(';')) { // item texts with their shortcuts
         QStringList vus;
-        for (QAction* a : f->findChild<QMenu*>(QLatin1String(nom))->actions())
+        for (QAction* a : f->findChild<QMenu*>(menu.section('=', 0, 0))->actions())
             vus << (a->text() + ' ' + a->shortcut().toString()).trimmed();
-        EXPECT_EQ(vus.join('|'), QString::fromUtf8(titres)) << nom;
+        EXPECT_EQ(vus.join('|'), menu.section('=', 1)) << menu.toStdString();
     }
 }
 
