@@ -28,8 +28,7 @@ std::tuple<int, std::string, std::string> Analyse(const std::string& contenu, bo
     const int fd = open((d / "candump.log").c_str(), O_RDONLY);
     std::ostringstream sortie, erreurs;
     const int statut = Analyse_Journal(fd, {500000, 4000000, csv, "le journal", "v: "}, sortie, erreurs);
-    close(fd);
-    return {statut, sortie.str(), erreurs.str()};
+    return close(fd), std::tuple(statut, sortie.str(), erreurs.str());
 }
 
 } // namespace
@@ -142,7 +141,7 @@ TEST(Journal, LignesParBlocs) {
         contenu +=
             std::string(longueurs[i], static_cast<char>('a' + i)) + (i + 1 < longueurs.size() ? "\n" : "");
         attendu += std::to_string(i + 1) + ":" + std::to_string(std::min(longueurs[i], bloc)) +
-                   (longueurs[i] >= bloc ? "+" : "") + " ";
+                   (longueurs[i] >= bloc ? "+ " : " ");
     }
     Dossier d;
     std::ofstream(d / "f") << contenu;
@@ -152,11 +151,9 @@ TEST(Journal, LignesParBlocs) {
     for (std::string_view l; lecteur.Suivante(l);) {
         EXPECT_EQ(l.find_first_not_of(l.empty() ? ' ' : l[0]), std::string_view::npos);
         lu += std::to_string(lecteur.Numero()) + ":" + std::to_string(l.size()) +
-              (lecteur.Trop_Longue() ? "+" : "") + " ";
+              (lecteur.Trop_Longue() ? "+ " : " ");
     }
-    close(fd);
-    EXPECT_EQ(lu, attendu);
-    EXPECT_EQ(lecteur.Erreur(), 0);
+    EXPECT_EQ(std::tuple(close(fd), lu, lecteur.Erreur()), std::tuple(0, attendu, 0));
 }
 
 // Two buses, each with its table; formats apart; one frame: no period; dates out of order.
@@ -164,8 +161,8 @@ TEST(Journal, DeuxInterfaces) {
     const auto [statut, sortie, erreurs] = Analyse("(1.000000) can1 123##1\n(1.002000) can0 123#\n"
                                                    "(1.001000) can0 00000123#\n(1.000000) can0 123#\n"
                                                    "(1.003000) can0 123##0\n");
-    EXPECT_EQ(std::tie(statut, erreurs), std::make_tuple(0, std::string()));
-    EXPECT_EQ(sortie.substr(0, sortie.find('\n')), "Interface can1");
+    EXPECT_EQ(std::tuple(statut, erreurs, sortie.substr(0, sortie.find('\n'))),
+              std::tuple(0, "", "Interface can1"));
     EXPECT_NE(sortie.find("Total: 1 trame en "), std::string::npos) << sortie;
     EXPECT_EQ(sortie.substr(sortie.find("charge du bus 100,00 %")),
               "charge du bus 100,00 % à 500000 / 4000000 bit/s\n\n"

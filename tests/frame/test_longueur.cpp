@@ -1,8 +1,8 @@
 // The word-level engine against the plain oracle, over thousands of random frames.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <random>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -28,23 +28,16 @@ bool Oracle(Trame& r, const std::string* dlc, bool stuffe) {
         for (int k = 0; k < (*dlc)[0] - '0'; ++k) bin += " " + r.Bits_D[static_cast<size_t>(k)];
     }
     if (dlc) Supprime_Blancs(r.Trame_Brute = bin);
-    r.Reg_CRC = static_cast<int16_t>(Crc(r.Trame_Brute, 15, 0x4599, 0));
-    r.Bits_CRC = Bits(static_cast<uint64_t>(r.Reg_CRC), 15);
-    std::ostringstream hexa;
-    hexa << std::uppercase << std::hex << r.Reg_CRC;
-    r.Champ_CRC = hexa.str();
-    if (dlc) {
-        r.Trame_Bin = bin + " " + r.Bits_CRC;
-        r.Trame_Brute += r.Bits_CRC;
-        r.Text1 = std::to_string(r.Trame_Brute.size() + 9);
-    }
+    const oracle::Envoi e = oracle::Classique(r.Trame_Brute);
+    char hexa[8];
+    std::snprintf(hexa, sizeof hexa, "%X", e.crc);
+    r.Reg_CRC = static_cast<int16_t>(e.crc), r.Bits_CRC = e.champ, r.Champ_CRC = hexa;
+    if (dlc) r.Trame_Bin = bin + " " + e.champ, r.Trame_Brute += e.champ;
+    if (dlc) r.Text1 = std::to_string(r.Trame_Brute.size() + 9);
     if (!stuffe) return false;
-    const Stuffee s = Stuffe(r.Trame_Brute);
-    r.Trame_Stuffee = s.bits;
-    r.Trame_Bin += " 11 1111111";
-    r.Trame_Bin_Stuf = s.bits + "111111111";
-    r.Text2 = std::to_string(s.bits.size() + 9);
-    r.TrameDR = s.dr + std::string(10, 'r');
+    const Stuffee s = Stuffe(r.Trame_Brute); // with the CRC for a frame, without for a text alone
+    r.Trame_Stuffee = s.bits, r.Trame_Bin += " 11 1111111", r.Trame_Bin_Stuf = s.bits + "111111111";
+    r.Text2 = std::to_string(s.bits.size() + 9), r.TrameDR = s.dr + std::string(10, 'r');
     if (s.bits.empty()) return true;
     r.Bit_Prec.assign(1, s.bits.back()); // and the run it ends, which never passes five
     r.Nb_Egaux = static_cast<int16_t>(s.bits.size() - 1 - s.bits.find_last_not_of(s.bits.back()));

@@ -1,8 +1,6 @@
 #pragma once
-// A recording stand-in for the desktop services: every message box is recorded and
-// answered from a script (OK, or Oui unless told otherwise), the clipboard is a
-// variable, printing and opening documents are recorded. The number dialogs and the
-// context menus are recorded too and answered from their own scripts.
+// The desktop services recorded: message boxes, number dialogs and context menus answered from
+// scripts, the clipboard a variable, printing and opened documents kept.
 
 #include "app/plateforme.h"
 
@@ -21,12 +19,10 @@ namespace varnel {
 class PlateformeFactice : public Plateforme {
 public:
     struct Message {
-        QString texte;
-        QString titre;
+        QString texte, titre;
         Icone icone;
         Boutons boutons;
     };
-
     std::vector<Message> messages;
     std::deque<Reponse> reponses; // answers for Oui/Non questions, in order
     QImage pressePapier;
@@ -35,14 +31,11 @@ public:
     std::vector<QString> documentsOuverts;
 
     struct Demande {
-        QString titre;
-        QString texte;
+        QString titre, texte;
         std::vector<ChampNombre> champs; // as the dialog showed them
     };
     std::vector<Demande> demandes;
-    // Answers of the number dialogs, in order: the values typed (kept within bounds, as
-    // a spin box keeps them), or an empty list for "Annuler". No answer left: accepted
-    // as shown.
+    // Number dialogs' answers: values typed (kept within bounds), {} for "Annuler"; none left: as shown.
     std::deque<std::vector<int>> saisies;
     std::vector<QStringList> menus;
     std::deque<int> choixMenus; // answers of the context menus; none left: dismissed (-1)
@@ -51,22 +44,15 @@ public:
         messages.push_back({texte, titre, icone, boutons});
         if (boutons == Boutons::Ok) return Reponse::Ok;
         if (reponses.empty()) return Reponse::Oui;
-        Reponse r = reponses.front();
-        reponses.pop_front();
-        return r;
+        const Reponse r = reponses.front();
+        return reponses.pop_front(), r;
     }
     void videPressePapier() override { pressePapier = QImage(); }
     void copiePressePapier(const QImage& image) override { pressePapier = image; }
     QImage imagePressePapier() const override { return pressePapier; }
     bool choisitImprimante() override { return imprimanteAcceptee; }
-    bool imprime(const QImage& image) override {
-        imprimees.push_back(image);
-        return true;
-    }
-    bool ouvreDocument(const QString& chemin) override {
-        documentsOuverts.push_back(chemin);
-        return true;
-    }
+    bool imprime(const QImage& image) override { return imprimees.push_back(image), true; }
+    bool ouvreDocument(const QString& chemin) override { return documentsOuverts.push_back(chemin), true; }
 
     bool demandeNombres(const QString& titre, const QString& texte,
                         std::vector<ChampNombre>& champs) override {
@@ -83,11 +69,10 @@ public:
         menus.push_back(items);
         if (choixMenus.empty()) return -1;
         const int choix = choixMenus.front();
-        choixMenus.pop_front();
-        return choix < items.size() ? choix : -1;
+        return choixMenus.pop_front(), choix < items.size() ? choix : -1;
     }
 
-    // The last message's text, or an empty text when none was shown.
+    // The last message's text, empty when none was shown.
     QString dernierMessage() const { return messages.empty() ? QString() : messages.back().texte; }
 };
 
