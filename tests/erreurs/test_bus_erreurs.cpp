@@ -159,9 +159,37 @@ TEST(Confinement, PassifEtBusOff) {
     EXPECT_EQ(Ligne(o.bits, E, 26), std::string(23, '1'));
 }
 
+// Passive from 128 on either counter, bus off from a TEC of 256.
+TEST(Confinement, EtatSelonLesCompteurs) {
+    const std::tuple<int, int, EtatErreur> cas[] = {
+        {0, 0, EtatErreur::Actif},    {127, 127, EtatErreur::Actif},  {128, 0, EtatErreur::Passif},
+        {0, 128, EtatErreur::Passif}, {255, 255, EtatErreur::Passif}, {256, 0, EtatErreur::BusOff}};
+    for (const auto& [tec, rec, etat] : cas) EXPECT_EQ(Etat_Selon(tec, rec), etat) << tec << " " << rec;
+}
+
+// A recessive RTR, SRR or IDE that the transmitter reads dominant loses the arbitration: no error.
+TEST(Detection, ArbitrageJusquAIDEEtRTR) {
+    const Transmission etendue = Classique("1ABCDEF0", {}, true), base = Classique("123", {}, true);
+    for (const auto& [trame, champ] : {std::pair{&base, Champ::RTR}, std::pair{&etendue, Champ::SRR},
+                                       std::pair{&etendue, Champ::IDE}, std::pair{&etendue, Champ::RTR}}) {
+        const int bit =
+            static_cast<int>(std::find_if(trame->begin(), trame->end(),
+                                          [c = champ](const TempsBit& b) { return b.champ == c; }) -
+                             trame->begin());
+        const Deroulement d = Lance(*trame, S::Emetteur, bit);
+        ASSERT_FALSE(d.evenements.empty());
+        EXPECT_EQ(Resume(d).substr(0, Resume(d).find(' ')), "P0:" + std::to_string(bit)) << bit;
+    }
+}
+
 // No disturbance: the frame bit for bit, the intermission, TEC and REC - 1; random FD frames of every kind.
 TEST(SansPerturbation, TrameEtIntermission) {
-    std::vector<Transmission> trames = {Trame123, Classique("1ABCDEF0", {}, true), Classique("000", {0})};
+    Trame distante; // a remote frame whose DLC asks for 3 bytes it does not carry
+    distante.Bits_ID = Regle_Identifiant("123", false).Bits_ID, distante.Bit_RTR = "1",
+    distante.Bits_Ctrl = "000011";
+    distante.Construit_Trame("3", true);
+    std::vector<Transmission> trames = {Trame123, Classique("1ABCDEF0", {}, true), Classique("000", {0}),
+                                        Transmission_Classique(distante)};
     std::mt19937 alea(13);
     for (int n = 0; n < 400; ++n) {
         const bool etendue = alea() % 2;
