@@ -11,6 +11,8 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QLabel>
+#include <QPainter>
 
 namespace varnel {
 
@@ -27,6 +29,20 @@ VisuPlot* Plot_Courant(Form1& f) {
     if (f.Mode_Trame) return f.Visu_CAN;
     if (f.Mode_Arb) return f.Visu_ARB;
     return nullptr;
+}
+
+// The picture that printing and the copy take: the plot of the mode, with the lines an
+// error run writes over its title row (the counters, the detections) where the window
+// shows them, so that a printed run keeps what the screen tells of it.
+QImage Image_Courante(Form1& f) {
+    VisuPlot* plot = Plot_Courant(f);
+    if (!plot) return {};
+    QImage image = plot->Image();
+    if (plot != f.Visu_CAN || f.Compteurs->isHidden()) return image;
+    QPainter peintre(&image);
+    for (QLabel* ligne : {f.Compteurs, f.Detections})
+        ligne->render(&peintre, ligne->pos() - plot->pos(), QRegion(), QWidget::DrawChildren);
+    return image;
 }
 
 } // namespace
@@ -56,9 +72,9 @@ void Form1::Noir_Blanc_Click() {
 void Form1::Imprimer_Click() {
     // Any failure ends the command where it happens, without a message.
     if (!plateforme().choisitImprimante()) return;
-    VisuPlot* plot = Plot_Courant(*this);
-    if (!plot) return;
-    plateforme().copiePressePapier(plot->Image());
+    const QImage dessin = Image_Courante(*this);
+    if (dessin.isNull()) return;
+    plateforme().copiePressePapier(dessin);
     const QImage image = plateforme().imagePressePapier();
     if (image.isNull()) return;
     if (!plateforme().imprime(image)) return;
@@ -70,9 +86,9 @@ void Form1::Copie_PP_Click() {
     const auto reponse = plateforme().message(
         QStringLiteral("La copie se fait avec les couleurs écran!\nPoursuivre?"),
         QStringLiteral("ATTENTION!"), Plateforme::Icone::Exclamation, Plateforme::Boutons::OuiNon);
-    VisuPlot* plot = Plot_Courant(*this);
-    if (reponse == Plateforme::Reponse::Oui && plot)
-        plateforme().copiePressePapier(plot->Image());
+    const QImage dessin = reponse == Plateforme::Reponse::Oui ? Image_Courante(*this) : QImage();
+    if (!dessin.isNull())
+        plateforme().copiePressePapier(dessin);
     else
         plateforme().videPressePapier();
 }

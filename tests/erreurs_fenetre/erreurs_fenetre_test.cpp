@@ -197,5 +197,30 @@ TEST(Erreurs, AucuneDrawsAsBefore) {
     }
 }
 
+// A printed or copied run keeps the counters and the detections where the window shows
+// them, over the plot's title row, and nothing else of the window.
+TEST(Erreurs, PrintAndCopyCarryTheCountersLines) {
+    Perturbee w;
+    Form1& f = *w.f;
+    w.Choisit(f.Err_Ack);
+    f.Instantanne->trigger();
+    const QImage plot = w.v()->Image();
+    f.Copie_PP->trigger();
+    const QImage copie = w.pf.pressePapier;
+    f.Imprimer->trigger();
+    ASSERT_EQ(w.pf.imprimees, std::vector<QImage>{copie});
+    ASSERT_EQ(copie.size(), plot.size());
+    QRegion lignes;
+    for (const QLabel* l : {f.Compteurs, f.Detections}) lignes += l->geometry().translated(-w.v()->pos());
+    int changes = 0;
+    for (int y = 0; y < plot.height(); ++y)
+        for (int x = 0; x < plot.width(); ++x)
+            if (copie.pixel(x, y) != plot.pixel(x, y)) {
+                ASSERT_TRUE(lignes.contains(QPoint(x, y))) << x << "," << y;
+                ++changes;
+            }
+    EXPECT_GT(changes, 100);
+}
+
 } // namespace
 } // namespace varnel
