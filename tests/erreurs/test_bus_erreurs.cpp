@@ -140,6 +140,7 @@ TEST(Detection, QuiVoitQuoi) {
 TEST(Surcharge, DernierBitDeFin) {
     const Deroulement d = Lance(Trame123, S::Recepteur, 61, 2, 5, 5);
     EXPECT_EQ(Resume(d), "O1:62 O0:63 O2:63 | 4/0a 0/4a 0/4a");
+    EXPECT_EQ(Resume(Lance(Trame123, S::Recepteur, 61, 2, 1, 1)), "O1:62 O0:63 O2:63 | 0/0a 0/0a 0/0a");
     EXPECT_EQ(Ligne(d.bits, -1, 61), "1" + std::string(7, '0') + std::string(11, '1'));
     EXPECT_EQ(d.bits[63].etiquette + d.bits[69].etiquette, "SurchargeDélim.");
     EXPECT_TRUE(d.bits[69].genre == Genre::DelimiteurSurcharge && d.bits.back().genre == Genre::Intermission);
