@@ -35,6 +35,14 @@ struct Perturbee : Fenetre {
             if (std::abs(v()->Annotation_Item(i).x - Milieu(bit)) < 1e-9) t << v()->Annotation_Item(i).texte;
         return t;
     }
+    // The colour of the text `texte` over cell `bit`, -1 when there is none.
+    int Couleur(int bit, const QString& texte) const {
+        for (int i = 1; i < v()->Nb_Annotations(); ++i) {
+            const Annotation& a = v()->Annotation_Item(i);
+            if (std::abs(a.x - Milieu(bit)) < 1e-9 && a.texte == texte) return a.couleur;
+        }
+        return -1;
+    }
 };
 
 // varnel-trame --erreur for the same frame: its Bus, Emetteur and Récepteur 1 lines.
@@ -109,8 +117,12 @@ TEST(Erreurs, WorkedExamplesDrawnAsTheCommandLinePrintsThem) {
         EXPECT_TRUE(bus.mid(53).startsWith(c.bus)) << bus.toStdString();
         EXPECT_EQ((QStringList{bus, w.Niveaux(f.Courbe_Emet, 0), w.Niveaux(f.Courbe_Recep, 6)}), Cli(c.cli));
         EXPECT_EQ(w.Niveaux(f.Courbe_CANL, -9), bus);
-        for (const auto& [bit, nom] : {std::pair(0, "Drapeau"), {6, "Délim."}, {14, "Inter."}, {17, "SOF"}})
-            EXPECT_TRUE(w.Textes(c.drapeau + bit).contains(QString::fromUtf8(nom))) << bit;
+        const std::tuple<int, const char*, int> noms[] = {{0, "Drapeau", Couleurs::Rouge},
+                                                          {6, "Délim.", Couleurs::Rouge},
+                                                          {14, "Inter.", Couleurs::Gris},
+                                                          {17, "SOF", Couleurs::Rouge}};
+        for (const auto& [bit, nom, couleur] : noms)
+            EXPECT_EQ(w.Couleur(c.drapeau + bit, QString::fromUtf8(nom)), couleur) << bit;
         EXPECT_EQ(w.v()->Max_X() >= f.Dessin.Fin(), true); // the time axis spans the run
     }
 }
@@ -141,7 +153,7 @@ TEST(Erreurs, CountersAndWordsFollowTheStepRun) {
     EXPECT_EQ(f.Dessin.Dessines(), 90u); // another run, drawn as far as the last one was
     EXPECT_EQ(f.Compteurs->text(), "TEC 128   REC1 0   REC2 0   émetteur passif");
     EXPECT_EQ(f.Detections->text(), vue + " (drapeau passif)");
-    EXPECT_TRUE(w.Textes(71).contains("Suspension"));
+    EXPECT_EQ(w.Couleur(71, "Suspension"), Couleurs::Gris);
 
     // A frame edit ends the run as it ends a classic one.
     w.Retour(f.Data[1]), w.Tape(f.Data[1], "3");
@@ -170,6 +182,7 @@ TEST(Erreurs, RightClickDisturbsThatBit) {
         EXPECT_TRUE(items[choix]->isChecked());
         EXPECT_TRUE(f.Trace_Fini && f.Dessin.Tout_Dessine());
         EXPECT_EQ(w.Textes(30).last(), "X");
+        EXPECT_EQ(w.Couleur(30, "X"), Couleurs::Rouge);
         int x = 0;
         while (w.v()->Annotation_Item(x).texte != "X") ++x;
         f.Visu_CAN_Annotation(x);

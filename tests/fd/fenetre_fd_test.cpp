@@ -77,11 +77,9 @@ TEST_F(FD, ControlsAndLayout) {
     for (auto [c, texte] :
          {std::pair{f->CheckBRS, "BRS : débit rapide"}, {f->CheckESI, "ESI : émetteur passif"}})
         EXPECT_TRUE(c->isVisible() && !c->isChecked() && c->text() == QString(texte));
-    const std::tuple<const char*, const char*, bool> dlcs[] = {{"0", "DLC 0 = 0 octet", false},
-                                                               {"1", "DLC 1 = 1 octet", true},
-                                                               {"9", "DLC 9 = 12 octets", true},
-                                                               {"D", "DLC D = 32 octets", true},
-                                                               {"F", "DLC F = 64 octets", true}};
+    const std::tuple<const char*, const char*, bool> dlcs[] = {
+        {"0", "DLC 0 = 0 octet", false},  {"1", "DLC 1 = 1 octet", true},   {"2", "DLC 2 = 2 octets", true},
+        {"9", "DLC 9 = 12 octets", true}, {"D", "DLC D = 32 octets", true}, {"F", "DLC F = 64 octets", true}};
     Tape(f->Identifiant, "12");
     for (auto [dlc, sens, boite] : dlcs) {
         Dlc(dlc);
