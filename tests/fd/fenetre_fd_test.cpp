@@ -284,7 +284,7 @@ TEST_F(FD, AroundTheDrawing) {
     Neuve(true), SaisitFD({false, "100", "1", "1F", true});
     f->Instantanne->trigger();
     v()->replot();
-    for (auto [texte, vu] : {std::pair{"F", "Stuff fixe"}, {"BRS", "BRS"}}) {
+    for (auto [texte, vu] : {std::pair{"F", "Stuff fixe"}, {"S", "Stuff"}, {"BRS", "BRS"}}) {
         int i = 0;
         while (i < v()->Nb_Annotations() && v()->Annotation_Item(i).texte != texte) ++i;
         ASSERT_LT(i, v()->Nb_Annotations()) << texte;

@@ -193,8 +193,8 @@ TEST_F(TraceTest, EachBitAppendsItsCellAfterThePreviousSymbol) {
 }
 
 TEST_F(TraceTest, TextSizeDependsOnTheDataLengthAndFrameType) {
-    const std::tuple<const char*, bool, double> cas[] = {
-        {"", false, 8.}, {"3", true, 8.}, {"4", false, 8.}, {"5", false, 7.}, {"6", true, 9.}};
+    const std::tuple<const char*, bool, double> cas[] = {{"", false, 8.},  {"3", true, 8.},  {"4", false, 8.},
+                                                         {"5", false, 7.}, {"6", false, 7.}, {"6", true, 9.}};
     for (auto [dlc, distante, taille] : cas) {
         SCOPED_TRACE(testing::Message() << "DLC '" << dlc << "' remote " << distante);
         regle(false, distante, dlc), f->Aff_Texte(12.5, 90, "ID3", 90, Vert);

@@ -34,6 +34,7 @@ TEST_F(Principale, DemarreEnModeTrame) {
     EXPECT_TRUE(f->Mode_Trame && !f->Mode_Arb && !f->Frame_Trame->isHidden() && !f->Frame_simul->isHidden() &&
                 f->Frame_Iden->isHidden() && f->Frame_Arb->isHidden() && f->Text4->isHidden());
     Attend_Boites(0, 3800);
+    EXPECT_EQ(f->Champ_CRC->x(), Twips(3800));
     verifieMenus(ModeTrame);
     EXPECT_TRUE(f->Aff_Emet->isChecked() && f->Aff_Recep->isChecked() && f->Aff_Bus->isChecked());
     const std::pair<QLabel*, const char*> labels[] = {
