@@ -23,6 +23,10 @@ static std::string Erreur(const std::string& type, const std::string& noeud, int
 // The reference's two examples, first attempt: the lone transmitter nobody acknowledges, and
 // receiver 1 reading a data bit inverted, a CRC error only it finds.
 TEST(Erreurs, ExemplesDeReference) {
+    // The frame's own lines come first, as without a disturbance, -d included.
+    const std::string seule = Lance({"-d", "2", "123", "11", "22"}),
+                      avec = Lance({"--erreur", "ack", "-d", "2", "123", "11", "22"});
+    EXPECT_EQ(avec.substr(0, avec.find("Erreur: ")), seule.substr(0, seule.size() - 2));
     const std::string trame = "00010010001100000110000100010010001000001100101101111";
     EXPECT_EQ(Deroulement({"--erreur", "ack", "--tentatives", "1", "123", "11", "22"}),
               Erreur("d'acquittement", "émetteur", 54) + "Bus: " + trame + "100000011111111111\nEmetteur: " +
@@ -89,6 +93,9 @@ TEST(Erreurs, Refus) {
         {{"--erreur=ack", "--tentatives", "0", "123"}, tentatives + "« 0 »"},
         {{"--erreur=ack", "--tentatives=1001", "123"}, tentatives + "« 1001 »"},
         {{"--erreur=ack", "--tec", "256", "123"}, "le TEC doit être un nombre de 0 à 255, pas « 256 »"},
+        {{"--erreur=ack", "--tec", "-1", "123"}, "le TEC doit être un nombre de 0 à 255, pas « -1 »"},
+        {{"--erreur"}, "l'option --erreur attend une valeur"},
+        {{"--t", "3", "123"}, "option ambiguë « --t » (--tentatives, --tec)"},
         {{"--erreur=ack", "--rec", "2e2", "123"}, "le REC doit être un nombre de 0 à 255, pas « 2e2 »"},
         {{"--tentatives", "3", "123"}, "l'option --tentatives ne s'emploie qu'avec --erreur"},
         {{"--rec=3", "123"}, "l'option --rec ne s'emploie qu'avec --erreur"},

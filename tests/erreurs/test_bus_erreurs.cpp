@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <bitset>
+#include <map>
 #include <random>
 
 #include "frame/bus_erreurs.h"
@@ -82,7 +83,15 @@ TEST(ExemplesDeReference, EmetteurSeul) {
     EXPECT_EQ(C(d.compteurs[52][E]) + C(d.compteurs[53][E]) + C(d.compteurs[71 * 14 + 53][E]) +
                   C(d.compteurs[71 * 15 + 53][E]) + C(d.final[E]),
               "0/0a8/0a120/0a128/0p128/0p");
+    ASSERT_EQ(d.evenements.size(), 18u);
+    for (int k = 0; k < 16; ++k) // each active attempt: its flag, TEC + 8 in its ACK slot
+        EXPECT_EQ(
+            std::tuple(d.evenements[k].bit, d.compteurs[52 + 71 * k][E].tec, d.compteurs[53 + 71 * k][E].tec),
+            std::tuple(54 + 71 * k, 8 * k, 8 * k + 8))
+            << k;
     EXPECT_EQ(d.evenements[16].bit, 1144 + 54);
+    EXPECT_TRUE(d.bits[1136].genre == Genre::Suspension && d.bits[1198].genre == Genre::Drapeau);
+    EXPECT_EQ(C(Lance(Trame123, S::Acquittement, 0, 60).final[E]), "128/0p");
 }
 
 // Receiver 1 alone finds a CRC error (the first attempt is written out in the command-line tests).
@@ -131,6 +140,7 @@ TEST(Detection, QuiVoitQuoi) {
     for (const auto& c : cas) {
         const Deroulement d = Lance(*c.trame, c.sorte, c.bit);
         EXPECT_EQ(Resume(d), c.resume);
+        EXPECT_FALSE(d.reussie) << c.resume;
         EXPECT_EQ(Ligne(d.bits, -1, static_cast<size_t>(d.evenements[0].bit)).find('1'), c.dominants)
             << c.resume;
     }
@@ -144,6 +154,10 @@ TEST(Surcharge, DernierBitDeFin) {
     EXPECT_EQ(Ligne(d.bits, -1, 61), "1" + std::string(7, '0') + std::string(11, '1'));
     EXPECT_EQ(d.bits[63].etiquette + d.bits[69].etiquette, "SurchargeDélim.");
     EXPECT_TRUE(d.bits[69].genre == Genre::DelimiteurSurcharge && d.bits.back().genre == Genre::Intermission);
+    // A dominant bit in the intermission, seen by all: three overload flags at once.
+    const Deroulement i = Lance(Trame123, S::Bus, 63, 2, 5, 5);
+    EXPECT_EQ(Resume(i) + Ligne(i.bits, -1, 61) + i.bits[64].etiquette + i.bits[70].etiquette,
+              "O0:64 O1:64 O2:64 | 4/0a 0/4a 0/4a110000000" + std::string(11, '1') + "SurchargeDélim.");
 }
 
 // A bit error at 25 for an error-passive transmitter, then for one that goes bus off.
@@ -181,6 +195,14 @@ TEST(Detection, ArbitrageJusquAIDEEtRTR) {
         ASSERT_FALSE(d.evenements.empty());
         EXPECT_EQ(Resume(d).substr(0, Resume(d).find(' ')), "P0:" + std::to_string(bit)) << bit;
     }
+    // Noise on a recessive identifier bit: the transmitter stops driving, nobody drives the bus,
+    // six recessive bits are a stuff error for all three; it tries again and gets through.
+    const Deroulement b = Lance(Trame123, S::Bus, 3, 2);
+    EXPECT_EQ(Resume(b) + Ligne(b.bits, E, 0, 10) + Ligne(b.bits, -1, 0, 10) + C(b.compteurs[10][R1]) +
+                  b.bits[27].etiquette,
+              "P0:3 s0:10 s1:10 s2:10 | 0/1a 0/0a 0/0a00011111110000111111"
+              "0/1aSOF");
+    EXPECT_TRUE(b.reussie);
 }
 
 // No disturbance: the frame bit for bit, the intermission, TEC and REC - 1; random FD frames of every kind.
@@ -206,13 +228,15 @@ TEST(SansPerturbation, TrameEtIntermission) {
     for (const Transmission& trame : trames) {
         const Deroulement d = Lance(trame, S::Aucune, 0, 3, 3, 1);
         ASSERT_EQ(Resume(d), "| 2/0a 0/0a 0/0a") << trame[1].etiquette;
+        ASSERT_EQ(d.bitPerturbe, -1);
         ASSERT_EQ(d.bits.size(), trame.size() + 3);
         for (size_t i = 0; i < trame.size(); ++i) ASSERT_EQ(Bit(d.bits[i]), Bit(trame[i])) << i;
         ASSERT_EQ(Ligne(d.bits, -1, trame.size()) + d.bits[trame.size()].etiquette, "111Inter.");
     }
     // A REC above 127 goes back to 127 in the ACK slot.
     const Deroulement r = Lance(Trame123, S::Aucune, 0, 1, 0, 200);
-    EXPECT_EQ(C(r.compteurs[52][R1]) + C(r.compteurs[53][R1]), "0/200p0/127a");
+    EXPECT_EQ(C(r.compteurs[52][R1]) + C(r.compteurs[53][R1]) + C(r.compteurs[53][NoeudRecepteur2]),
+              "0/200p0/127a0/127a");
 }
 
 // A receiver alone, fed what it reads. After a SOF and five dominant bits the sixth is a stuff
@@ -266,7 +290,8 @@ TEST(Noeud, EmetteurEtTroisiemeBitDIntermission) {
         std::string niveaux;
         for (size_t t = 68; t < lus.size(); ++t) niveaux += o[t].niveau;
         EXPECT_EQ(niveaux, tec ? std::string(23, '1') : "111" + Debut123.substr(1, 20));
-        EXPECT_TRUE(o[70].genre == Genre::Trame &&
+        EXPECT_TRUE(o[68].genre == Genre::Intermission && o[69].genre == Genre::Intermission &&
+                    o[70].genre == Genre::Trame && o[71].genre == Genre::Trame &&
                     o.back().compteurs.tec == tec + 8); // passive: its flag saw 0s
     }
 }
@@ -289,6 +314,12 @@ TEST(CANFD, ErreursDansLaTrame) {
             ASSERT_EQ(d.bits[i].phase, drapeau ? Phase::Nominale : trame[i].phase) << bit << " " << i;
         }
     }
+    EXPECT_EQ(Resume(Lance(trame, S::Recepteur, 25, 2)), "s1:26 s0:32 s2:32 | 7/0a 0/8a 0/0a");
+    // Passive after its error, the transmitter suspends before sending again with ESI recessive.
+    const TrameFD actif = FD("042", false, 1, {0x55}), passif = FD("042", false, 1, {0x55}, true);
+    const Deroulement e = Simule_Bus(actif.Bits, {S::Emetteur, 30}, {2, 120, 0}, &passif.Bits);
+    EXPECT_EQ(C(e.compteurs[30][E]) + e.bits.at(static_cast<size_t>(e.debuts.at(1)) - 8).etiquette,
+              "128/0pSuspension");
 }
 
 // A stuff count of 4 instead of 2 (parity right) under a right CRC: refused, nobody acknowledges it.
@@ -305,4 +336,120 @@ TEST(CANFD, CompteDeStuffFaux) {
     const std::string ack = std::to_string(i + 2), forme = std::to_string(i + 3);
     EXPECT_EQ(Resume(Lance(trame, S::Aucune)),
               "A0:" + ack + " f1:" + forme + " f2:" + forme + " | 8/0a 0/1a 0/1a");
+}
+
+static bool Arbitrage(Champ c) {
+    return c == Champ::Identifiant || c == Champ::SRR || c == Champ::IDE || c == Champ::RTR ||
+           c == Champ::RRS;
+}
+
+// What each node does, checked from the outside against the rules, for every bit of the frame
+// read inverted by everybody, by the transmitter, by receiver 1: flags, delimiters, the
+// retransmission, and every counter change.
+TEST(Invariants, ToutBitDeLaTrame) {
+    using Sorte = Evenement::Sorte;
+    const Transmission trames[] = {Trame123,
+                                   Classique("00000000", {0x00}),
+                                   Classique("7EF", {0x01, 0xFF}),
+                                   Classique("1ABCDEF0", {}, true),
+                                   FD("042", true, 8, {0, 1, 2, 3, 4, 5, 6, 7}).Bits,
+                                   FD("00000000", true, 11, std::vector<uint8_t>(20, 0xF0)).Bits};
+    std::map<std::string, int> vus; // every kind of event shows somewhere
+    for (const Transmission& trame : trames) {
+        const Transmission propre = Lance(trame, S::Aucune).bits;
+        for (S sorte : {S::Bus, S::Emetteur, S::Recepteur})
+            for (int n = 0; n < static_cast<int>(trame.size()); ++n) {
+                SCOPED_TRACE(std::to_string(static_cast<int>(sorte)) + ":" + std::to_string(n) + " " +
+                             trame[1].etiquette);
+                const Deroulement d = Lance(trame, sorte, n, 2);
+                ASSERT_TRUE(d.termine && d.reussie && d.bitPerturbe == n);
+                const size_t taille = d.bits.size();
+                ASSERT_TRUE(d.vues.size() == taille && d.compteurs.size() == taille);
+
+                // Flags: six dominant bits, then recessive while the others' flags last;
+                // delimiters: eight recessive bits.
+                for (int i = 0; i < NbNoeuds; ++i)
+                    for (size_t t = 0, fin = 0; t < taille; t = fin) {
+                        const Genre g = d.vues[t][i];
+                        while (fin < taille && d.vues[fin][i] == g) ++fin;
+                        if (g == Genre::Drapeau || g == Genre::Surcharge) {
+                            ASSERT_GE(fin - t, 6u) << i << " " << t;
+                            for (size_t k = t; k < fin; ++k)
+                                ASSERT_EQ(std::string({Niveau(d.bits[k], i), d.bits[k].bus}),
+                                          k < t + 6 ? "00" : "10")
+                                    << i << " " << k;
+                        }
+                        if (g == Genre::DelimiteurErreur || g == Genre::DelimiteurSurcharge) {
+                            ASSERT_EQ(Ligne(d.bits, -1, t, fin - t), "11111111") << i << " " << t;
+                        }
+                    }
+
+                // Either nothing went wrong for the transmitter, or it sent the frame again, as
+                // it is, and that went through; 6 to 12 dominant bits from the first flag.
+                bool echec = false;
+                for (size_t k = 0; k < d.evenements.size(); ++k) {
+                    const Evenement& e = d.evenements[k];
+                    ++vus[e.sorte == Sorte::Erreur      ? Nom_Erreur(e.type)
+                          : e.sorte == Sorte::Surcharge ? "surcharge"
+                                                        : "arbitrage"];
+                    echec |= e.sorte != Sorte::Surcharge;
+                    if (k > 0) { ASSERT_LE(d.evenements[k - 1].bit, e.bit); }
+                }
+                ASSERT_EQ(d.debuts.size(), echec ? 2u : 1u);
+                if (echec) {
+                    const size_t debut = taille - propre.size();
+                    ASSERT_EQ(d.debuts[1], static_cast<int>(debut));
+                    for (size_t k = 0; k < propre.size(); ++k)
+                        ASSERT_EQ(Bit(d.bits[debut + k]).substr(0, 4) + d.bits[debut + k].etiquette,
+                                  Bit(propre[k]).substr(0, 4) + propre[k].etiquette)
+                            << k;
+                    ASSERT_LT(d.evenements.back().bit, static_cast<int>(debut));
+                    const auto premier =
+                        std::find_if(d.evenements.begin(), d.evenements.end(),
+                                     [](const Evenement& e) { return e.sorte == Sorte::Erreur; });
+                    const size_t dominants = Ligne(d.bits, -1, static_cast<size_t>(premier->bit)).find('1');
+                    ASSERT_TRUE(dominants >= 6 && dominants <= 12) << dominants;
+                }
+
+                // Every counter change has its rule: +8 / +1 for an error found at that bit (none
+                // for a recessive stuff bit of the arbitration read dominant), +8 for a dominant
+                // bit right after a receiver's flag, -1 for a frame sent or acknowledged.
+                bool recepteur = false; // the transmitter after a lost arbitration
+                for (size_t t = 0; t < taille; ++t) {
+                    int erreur[NbNoeuds] = {0, 0, 0};
+                    for (const Evenement& e : d.evenements) {
+                        if (e.sorte == Sorte::Erreur && e.bit == static_cast<int>(t) + 1) erreur[e.noeud] = 1;
+                        if (e.sorte == Sorte::ArbitragePerdu && e.bit == static_cast<int>(t))
+                            recepteur = true;
+                    }
+                    const TempsBit& b = d.bits[t];
+                    const char lu =
+                        sorte == S::Emetteur && static_cast<int>(t) == n ? (b.bus == '0' ? '1' : '0') : b.bus;
+                    const bool arbitrage =
+                        Est_Stuff(b.genre) && Arbitrage(b.champ) && b.emetteur == '1' && lu == '0';
+                    for (int i = 0; i < NbNoeuds; ++i) {
+                        const Compteurs avant =
+                                            t ? d.compteurs[t - 1][i] : Compteurs{0, 0, EtatErreur::Actif},
+                                        &apres = d.compteurs[t][i];
+                        const bool commeRecepteur = i != E || recepteur;
+                        int tec = 0, rec = 0;
+                        if (erreur[i] && !commeRecepteur && !arbitrage) tec = 8;
+                        if (!commeRecepteur && !erreur[i] && b.etiquette == "EOF.0") tec = -(avant.tec > 0);
+                        ASSERT_EQ(apres.tec - avant.tec, tec) << i << " " << t;
+                        const bool apresDrapeau = t > 0 && d.vues[t][i] == Genre::Drapeau &&
+                                                  d.vues[t - 1][i] == Genre::Drapeau && Niveau(b, i) == '1' &&
+                                                  Niveau(d.bits[t - 1], i) == '0' && b.bus == '0';
+                        const bool acquitte =
+                            b.champ == Champ::ACK && d.vues[t][i] == Genre::Trame && Niveau(b, i) == '0';
+                        if (commeRecepteur && erreur[i]) rec = 1;
+                        if (commeRecepteur && apresDrapeau) rec = 8;
+                        if (acquitte && !erreur[i]) rec = -(avant.rec > 0);
+                        ASSERT_EQ(apres.rec - avant.rec, rec) << i << " " << t;
+                    }
+                }
+            }
+    }
+    for (const char* v : {"erreur de bit", "erreur de stuff", "erreur de CRC", "erreur de forme",
+                          "erreur d'acquittement", "surcharge", "arbitrage"})
+        EXPECT_GT(vus[v], 0) << v;
 }

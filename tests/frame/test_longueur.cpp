@@ -122,6 +122,11 @@ TEST(Equivalence, TramesClassiquesContreLOracle) {
         ASSERT_EQ(Resultats(t), Resultats(r)) << n;
         if (!saisie) {
             ASSERT_EQ(Longueur_Stuffee(f), static_cast<int>(r.Trame_Stuffee.size())) << r.Trame_Bin;
+            // The bit times the window draws: the stuffed frame, the ACK delimiter, its symbols.
+            const Transmission tr = Transmission_Classique(t);
+            std::string emis;
+            for (const TempsBit& b : tr) emis += b.emetteur;
+            ASSERT_EQ(emis + "|" + Symboles(tr), r.Trame_Bin_Stuf + "1|" + r.TrameDR) << r.Trame_Bin;
         }
     }
 }
@@ -142,6 +147,9 @@ TEST(Equivalence, SuitesLonguesStuffEtCRC) {
             for (int c = 0; c < 3; ++c) reg[c] = codes[c]->Ajoute_Bits(reg[c], v, nb);
             texte += Bits(v, static_cast<size_t>(nb));
         }
+        for (int i = 0; i < s.n; ++i) // the bits stored, not only where the stuff bits go
+            ASSERT_EQ(Bits(s.mots[size_t(i / 64)] >> (63 - i % 64), 1)[0], texte[size_t(i)]) << i;
+        for (int c = 0; c < 3; ++c) ASSERT_EQ(codes[c]->Ajoute_Bits(reg[c], ~uint64_t{0}, 0), reg[c]);
         std::vector<int> positions(static_cast<size_t>(s.n / 4 + 1));
         positions.resize(static_cast<size_t>(Compte_Stuff(s.mots.data(), s.n, positions.data())));
         ASSERT_EQ(positions, Stuffe(texte).apres) << texte;

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <bitset>
+#include <cstdio>
+#include <random>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -52,6 +54,17 @@ TEST(Identifiant, Regles) {
         const RegleIdentifiant r = Regle_Identifiant(texte, texte.size() == 8);
         EXPECT_EQ(std::make_tuple(r.etat, r.refus, r.Bits_ID.empty()),
                   std::make_tuple(etat, refus, etat != E::Valide))
+            << texte;
+    }
+    std::mt19937 alea(20261206); // accepted identifiers of both formats, bit for bit
+    for (int n = 0; n < 500; ++n) {
+        const bool e = alea() % 2;
+        const uint32_t id = static_cast<uint32_t>(alea() % (e ? 0x1FC00000u : 0x7F0u));
+        char texte[9];
+        std::snprintf(texte, sizeof texte, e ? "%08X" : "%03X", id);
+        const std::string b = std::bitset<29>(id).to_string();
+        ASSERT_EQ(Regle_Identifiant(texte, e).Bits_ID,
+                  e ? b.substr(0, 11) + " 11 " + b.substr(11) : b.substr(18))
             << texte;
     }
 }
