@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "../support/oracle_trame.h"
 #include "outils.h"
 
 TEST(Sortie, ExempleStandard123) {
@@ -41,8 +42,17 @@ TEST(Sortie, OptionsEtVCD) {
         std::ofstream(d / "t.vcd") << "ancien contenu\n";
         const auto [statut, sortie, erreurs] = Execute(Mots(arguments + " --vcd " + (d / "t.vcd")));
         EXPECT_EQ(std::tuple(statut, Champ(sortie, "Trame brute"), erreurs), std::tuple(0, brute, ""));
-        EXPECT_EQ(VCD(d / "t.vcd").textes,
-                  (std::map<std::string, std::string>{{"$comment", commentaire}, {"$timescale", "1 ns"}}));
+        const std::string stuffee = Champ(sortie, "Trame stuffée"),
+                          tx = std::string(11, '1') + stuffee.substr(0, stuffee.size() - 9) +
+                               std::string(13, '1');
+        const size_t debit = arguments.find("--debit"); // the bits read back at the middle of each
+        EXPECT_EQ(Relit(d / "t.vcd",
+                        1e9 / (debit == std::string::npos ? 5e5 : std::stod(arguments.substr(debit + 8)))),
+                  (std::map<std::string, std::string>{
+                      {"$comment", commentaire},
+                      {"$timescale", "1 ns"},
+                      {"can_tx", tx},
+                      {"can_rx", tx.substr(0, tx.size() - 12) + "0" + std::string(11, '1')}}));
         EXPECT_EQ(d.Fichiers(), 1);
     }
 }
@@ -59,6 +69,14 @@ TEST(VCD, FichierComplet) {
            "1\" #50000 0! 0\" #56667 1! 1\" #60000 0! 0\" #70000 1! 1\" #76667 0! 0\" #93333 1! 1\" "
            "#96667 0! 0\" #103333 1! 1\" #110000 0! 0\" #113333 1! 1\" #116667 0! 0\" #130000 1! 1\" "
            "#133333 0! 0\" #136667 1! 1\" #143333 0! 0\" #153333 1! 1\" #156667 0\" #160000 1\" #196667 ");
+    // An FD frame without BRS: the data rate unused, each change at the nearest ns too.
+    Execute(Mots("--fd --debit-donnees 3000000 --debit 300000 123 01 --vcd " + (d / "fd.vcd")));
+    const VCD fd(d / "fd.vcd");
+    EXPECT_EQ(std::tuple(fd.textes.at("$timescale"), fd.ordonne), std::tuple("1 ns", true));
+    for (const auto& [instant, niveau] : fd.changements.at("can_tx")) {
+        const uint64_t bit = (instant * 3 + 5000) / 10000; // 10000 / 3 ns per bit
+        EXPECT_EQ(instant, (bit * 10000 + 1) / 3) << "bit " << bit;
+    }
 }
 
 // Both sides of every limit, in one process, under POSIXLY_CORRECT. A refusal: one stderr line, no
@@ -89,6 +107,15 @@ TEST(Arguments, AccepteesEtRefusees) {
         return "le débit des données (" + donnees + " bit/s) doit être au moins le débit nominal (" +
                nominal + " bit/s)";
     };
+    // The CRC and the bits sent up to it, from the plain oracle.
+    const auto fd = [](std::string brut, size_t n, unsigned octet) {
+        brut.erase(std::remove(brut.begin(), brut.end(), ' '), brut.end());
+        for (size_t k = 0; k < n; ++k) brut += oracle::Bits(octet, 8);
+        const oracle::Envoi e = oracle::FD(brut, n > 16);
+        char crc[8];
+        std::snprintf(crc, sizeof crc, "%X", e.crc);
+        return "CRC: " + std::string(crc) + "\nTrame stuffée: " + e.bits;
+    };
     const std::string seule =
         "la trame candump « 123#01 » s'écrit seule, sans identifiant ni octets à côté: ";
     const std::pair<std::string, std::string> cas[] = {
@@ -98,9 +125,29 @@ TEST(Arguments, AccepteesEtRefusees) {
         {"--debit 1 123", "Nb bits: 43\n"},
         {"123 00 11 22 33 44 55 66 77", "Nb bits: 107\n"},
         {"123 -d 1 AB", "Nb bits: 51\n"},
-        {"--fd --brs 042 00 01 02 03 04 05 06 07", "CRC: 1B77F\n"}, // worked frames of the reference
+        {"--fd --brs 042 00 01 02 03 04 05 06 07",
+         "Trame brute: 0 00001000010 0 010101000 00000000 00000001 00000010 00000011 00000100 00000101 "
+         "00000110 00000111 0110 11011011101111111 11 1111111\n"
+         "Nb bits: 116\n"
+         "CRC: 1B77F\n"
+         "Trame stuffée: 000001100001000101010000010000010000010001000001010000010011000001100000100101000"
+         "001110000010111001101110101011010110111101111111111\n"
+         "Nb bits stuffée: 132\n"
+         "Symboles: "
+         "DDDDDSrDDDDrDDDrDrDrDDDDDSDDDDDSDDDDDSDDDrDDDDDSDrDDDDDSDDrrDDDDDSrDDDDDSDDrDrDDDDDSrrDDDDDSD"
+         "rrrfDrrDFrrDrfrDrrfrDrrfrrrrfrrrrrrrrrrr\n"},
         {"--fd 000", "CRC: 72BF\n"},
         {"--fd -d 1 100 1F", "CRC: 9312\n"},
+        // FD options, raw bits: SOF, identifier, RRS, IDE, FDF, res, BRS, ESI, DLC (extended: SOF, 11
+        // identifier bits, SRR, IDE, 18 more, then from RRS on)
+        {"--fd --esi -d 1 7ef ab", fd("0 11111101111 0 0 1 0 0 1 0001", 1, 0xAB)},
+        {"--fd -d9 123" + Repete(" a5", 12), fd("0 00100100011 0 0 1 0 0 0 1001", 12, 0xA5)},
+        {"--fd --dlc=c 123" + Repete(" 00", 24), fd("0 00100100011 0 0 1 0 0 0 1100", 24, 0x00)},
+        {"--fd -e --brs --esi -dF 1abcdef0" + Repete(" FF", 64),
+         fd("0 11010101111 1 1 001101111011110000 0 1 0 1 1 1111", 64, 0xFF)},
+        {"-e 00000000 --fd" + Repete(" 5a", 20),
+         fd("0 00000000000 1 1 000000000000000000 0 1 0 0 0 1011", 20, 0x5A)},
+        {"--brs 321 --fd -d 08" + Repete(" 01", 8), fd("0 01100100001 0 0 1 0 1 0 1000", 8, 0x01)},
         {"-e -- 12345678", "Nb bits: 63\n"},
         {"--fd --debit-donnees 3000000 --debit 300000 123 01", "Nb bits: 60\n"}, // one rate: 1 ns
         {"", "il manque l'identifiant (varnel-trame --help affiche l'aide)"},
@@ -165,6 +212,12 @@ TEST(Arguments, AccepteesEtRefusees) {
         {"123 123#01", seule + "« 123 » en trop"},
         {"123#0", "la trame candump « 123#0 » ne se lit pas: l'octet « 0 » n'a qu'un chiffre "
                   "hexadécimal, il en faut deux, dans les données « 0 »"},
+        {"12#00",
+         "la trame candump « 12#00 » ne se lit pas: l'identifiant « 12 » a 2 chiffres hexadécimaux, il "
+         "en faut 3 (trame standard) ou 8 (trame étendue)"},
+        {"123##900",
+         "la trame candump « 123##900 » ne se lit pas: les drapeaux CAN FD « 9 » ont le bit 8, qui ne "
+         "veut rien dire (1 BRS, 2 ESI, 4 trame FD)"},
         {"7F0#", a + sept},
         {"--erreur=ack 123##2",
          "avec --erreur, l'ESI suit l'état de l'émetteur: la trame candump « 123##2 » ne peut pas porter "
@@ -193,7 +246,7 @@ TEST(Arguments, AccepteesEtRefusees) {
         if (ligne.find("--jour") == std::string::npos)
             arguments.insert(arguments.begin(), {"--vcd", d / "f.vcd"});
         const auto [statut, sortie, erreurs] = Execute(arguments);
-        if (attendu.back() != '\n') { // a refusal
+        if (attendu.find('\n') == std::string::npos) { // a refusal
             EXPECT_EQ(std::tie(statut, sortie, erreurs),
                       std::make_tuple(2, std::string(), "varnel-trame: " + attendu + "\n"));
             EXPECT_EQ(d.Fichiers(), 0);

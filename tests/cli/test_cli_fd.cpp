@@ -15,8 +15,7 @@ TEST(VCD, DeuxDebits) {
         {"-e --brs --debit 1000000 --debit-donnees 8000000 1abcdef0" + Repete(" 3c", 12), 1000000, 8000000,
          "10 ps", ""},
         {"--brs --esi --debit=1 --debit-donnees=1000000000 7ef 00", 1, 1000000000, "10 ps", ""},
-        {"--brs --debit=8192 --debit-donnees=8192 -e 00000000" + std::string(64 * 3, ' '), 8192, 8192, "1 fs",
-         ""},
+        {"--brs --debit=8192 --debit-donnees=8192 -e 00000000" + Repete(" 00", 64), 8192, 8192, "1 fs", ""},
         {"--brs --debit=125000 --debit-donnees=125000 000", 125000, 125000, "1 ns", ""}};
     for (const auto& [arguments, debit, donnees, echelle, commentaire] : cas) {
         SCOPED_TRACE(arguments);
@@ -151,6 +150,12 @@ TEST(VCD, DecodeParSigrok) {
     if (Shell("command -v sigrok-cli").empty()) GTEST_SKIP() << "sigrok-cli absent";
     const std::string id123 = "Identifier: 291 (0x123)|",
                       id1abc = "Identifier: 1711 (0x6af)|Full Identifier: 448585456 (0x1abcdef0)|";
+    const auto octets = [](int n, int pas) { // " 03 06 09 ..."
+        std::string o;
+        char t[4];
+        for (int i = 1; i <= n; ++i) std::snprintf(t, sizeof t, " %02x", (i * pas) & 0xFF), o += t;
+        return o;
+    };
     const std::tuple<std::string, std::string, std::string, std::string> cas[] = {
         {"123 01 ff", "500000", id123 + "Data length code: 2|", "CRC-15 sequence: 0x27c0|"},
         {"-e 1234abcd 7f 80", "500000",
@@ -160,6 +165,12 @@ TEST(VCD, DecodeParSigrok) {
          id123 + "Bit rate switch: 0|Error state indicator: 0|Data length code: 3|", ""},
         {"--fd --esi 7a5 00 11 22 33", "500000:fast_bitrate=2000000",
          "Identifier: 1957 (0x7a5)|Bit rate switch: 0|Error state indicator: 1|Data length code: 4|", ""},
+        {"--fd --brs 7a5" + octets(64, 3), "500000:fast_bitrate=2000000",
+         "Identifier: 1957 (0x7a5)|Bit rate switch: 1|Error state indicator: 0|Data length code: 15|", ""},
+        {"--fd --esi -e 0a5a5a5a" + octets(20, 9), "500000:fast_bitrate=2000000",
+         "Identifier: 662 (0x296)|Full Identifier: 173693530 (0xa5a5a5a)|Bit rate switch: 0|Error state "
+         "indicator: 1|Data length code: 11|",
+         ""},
         {"--fd --brs -e 1abcdef0 11 22 33 44 55 66 77 88 99 aa bb cc", "500000:fast_bitrate=2000000",
          id1abc + "Bit rate switch: 1|Error state indicator: 0|Data length code: 9|", ""},
         {"--fd --brs -e --debit 1000000 --debit-donnees 8000000 1abcdef0 11 22 33 44 55 66 77 88 99 aa bb cc",

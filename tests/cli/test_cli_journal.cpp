@@ -1,6 +1,8 @@
 // varnel-trame with candump's frames, the Durée line, and --journal.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "outils.h"
 
 // A candump frame prints what the same frame as options prints, VCD included (FD DLC in hex too).
@@ -59,6 +61,20 @@ TEST(Duree, CalculeeALaMain) {
         ASSERT_EQ(statut, 0) << erreurs;
         EXPECT_EQ(Champ(sortie, "Durée"), duree);
         EXPECT_EQ(sortie.find("\nDurée: "), sortie.find('\n', sortie.find("Symboles: "))); // right after
+        // The VCD, where it can be written, gives the same time from the SOF to its end (each end and
+        // the Durée rounded to the ns).
+        if (duree.find(" / 3000000") != std::string::npos || arguments.find("--erreur") == 0) continue;
+        Dossier d;
+        ASSERT_EQ(std::get<0>(Execute(Mots(arguments + " --vcd " + (d / "f.vcd")))), 0);
+        const VCD v(d / "f.vcd");
+        const double ns =
+            std::map<std::string, double>{{"1 ns", 1}, {"10 ps", 1e-2}}.at(v.textes.at("$timescale"));
+        auto sof = v.changements.at("can_tx").begin();
+        while (sof->second != '0') ++sof;
+        std::string us = duree.substr(duree.find("), ") + 3);
+        std::replace(us.begin(), us.end(), ',', '.');
+        EXPECT_NEAR(static_cast<double>(v.fin - static_cast<int64_t>(sof->first)) * ns, std::stod(us) * 1000,
+                    1.5);
     }
 }
 
