@@ -4,13 +4,8 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include <bitset>
-#include <random>
-
 #include "cli/candump.h"
 #include "cli/journal.h"
-#include "frame/trame.h"
-#include "frame/trame_fd.h"
 #include "outils.h"
 
 using namespace varnel;
@@ -97,62 +92,6 @@ TEST(Candump, Formes) {
         const std::string raison = Lit_Trame_Candump(texte, t);
         EXPECT_EQ(raison.empty() ? Decrit(t) : raison, attendu) << texte;
     }
-}
-
-// Random frames written as candump writes them read back the same, and last on the bus the bit
-// times of the window's engine (one character per bit) with the intermission, at one or two rates.
-TEST(Candump, TempsSurLeBusContreLeMoteurTexte) {
-    std::mt19937 alea(1436509052);
-    auto tire = [&alea](uint32_t m) { return static_cast<uint32_t>(alea() % m); };
-    auto bits = [](uint32_t v, size_t n) { return std::bitset<32>(v).to_string().substr(32 - n); };
-    int fd = 0;
-    for (int n = 0; n < 6000; ++n) {
-        TrameCandump t;
-        t.etendue = tire(2);
-        t.fd = tire(3) == 0;
-        const bool lourd = tire(3) == 0; // runs of equal bits: many stuff bits
-        t.identifiant = (lourd ? (tire(2) ? 0 : 0x1FFFFFFF) : static_cast<uint32_t>(alea())) &
-                        (t.etendue ? 0x1FFFFFFF : 0x7FF);
-        t.requete = !t.fd && tire(5) == 0;
-        t.brs = t.fd && tire(2);
-        t.esi = t.fd && tire(2);
-        t.dlc = static_cast<uint8_t>(tire(t.fd ? 16 : 9));
-        t.longueur = static_cast<uint8_t>(t.fd ? Longueur_FD(t.dlc) : t.requete ? 0 : t.dlc);
-        std::string texte = Identifiant_Candump(t) + (t.fd ? "##" + std::to_string(t.brs + 2 * t.esi) : "#");
-        if (t.requete) texte += "R" + (t.dlc || tire(2) ? std::to_string(t.dlc) : "");
-        for (size_t k = 0; k < t.longueur; ++k) {
-            t.donnees[k] = static_cast<uint8_t>(lourd ? (tire(2) ? 0 : 0xFF) : tire(256));
-            char o[3];
-            std::snprintf(o, sizeof o, tire(2) ? "%02X" : "%02x", t.donnees[k]);
-            texte += (k && tire(4) == 0 ? "." : "") + std::string(o);
-        }
-        const std::string id =
-            t.etendue ? bits(t.identifiant >> 18, 11) + " 11 " + bits(t.identifiant & 0x3FFFF, 18)
-                      : bits(t.identifiant, 11);
-        Transmission tr;
-        if (t.fd) {
-            tr = Construit_Trame_FD(
-                     {id, t.brs, t.esi, t.dlc, {t.donnees.begin(), t.donnees.begin() + t.longueur}})
-                     .Bits;
-        } else {
-            Trame f;
-            f.Bits_ID = id;
-            f.Bit_RTR = t.requete ? "1" : "0";
-            f.Bits_Ctrl = "00" + bits(t.dlc, 4);
-            for (size_t k = 0; k < t.longueur; ++k) f.Bits_D[k] = bits(t.donnees[k], 8);
-            f.Construit_Trame(std::to_string(t.dlc), true);
-            tr = Transmission_Classique(f);
-        }
-        TrameCandump lue;
-        ASSERT_EQ(Lit_Trame_Candump(texte, lue), "") << texte;
-        const TempsSurLeBus r = Temps_Sur_Le_Bus(lue);
-        const Quarts q = Duree(tr, Intermission);
-        ASSERT_EQ(std::tuple(Decrit(lue), r.bits, r.quarts.nominaux, r.quarts.rapides),
-                  std::tuple(Decrit(t), static_cast<int>(tr.size()) + Intermission, q.nominaux, q.rapides))
-            << texte;
-        fd += t.fd;
-    }
-    EXPECT_GT(fd, 1500);
 }
 
 // Log lines: timestamp to the ns, blanks, Windows end of line, candump -x's R or T; refusals.
